@@ -1,0 +1,10 @@
+# Toolchain for the AArch64 UEFI image: Debian's clang and lld, PE32+ output
+# through the Windows ARM64 object format.
+set(CMAKE_SYSTEM_NAME Generic)
+set(CMAKE_SYSTEM_PROCESSOR aarch64)
+set(CMAKE_CXX_COMPILER clang++)
+set(CMAKE_CXX_COMPILER_TARGET aarch64-unknown-windows)
+set(CMAKE_AR llvm-ar)
+set(CMAKE_RANLIB llvm-ranlib)
+set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
+set(CMAKE_EXECUTABLE_SUFFIX .efi)

@@ -1,0 +1,17 @@
+# Flags of the firmware flavour: freestanding, no exceptions, RTTI, stack
+# protector, stack probes or unwind tables; integer registers only.
+set(SYSINFO_FIRMWARE_COMPILE_FLAGS
+    -ffreestanding -fno-exceptions -fno-rtti -fno-stack-protector -mno-stack-arg-probe
+    -fno-unwind-tables -fno-asynchronous-unwind-tables -mgeneral-regs-only
+    -fno-threadsafe-statics -Os -Wall -Wextra -Werror)
+add_compile_options(${SYSINFO_FIRMWARE_COMPILE_FLAGS})
+set(SYSINFO_DRIVER_FLAGS "")
+
+# Links a PE32+ EFI image from the given libraries with `entry` as its entry
+# point: no C runtime, no imports, 4 KiB sections, base relocations kept.
+function(sysinfo_add_efi_image name entry subsystem)
+  add_executable(${name})
+  target_link_libraries(${name} PRIVATE ${ARGN})
+  target_link_options(${name} PRIVATE -fuse-ld=lld -nostdlib
+      -Wl,-entry:${entry} -Wl,-subsystem:${subsystem} -Wl,-align:4096 -Wl,-dynamicbase)
+endfunction()

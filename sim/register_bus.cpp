@@ -1,0 +1,97 @@
+#include "sim/register_bus.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "sim/call_log.h"
+#include "text/register.h"
+
+namespace sim {
+
+namespace {
+RegisterBus *g_current_bus = nullptr;
+
+std::string Hex(UINTN value) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%llX", value);
+  return text;
+}
+}  // namespace
+
+void SetCurrentBus(RegisterBus *bus) { g_current_bus = bus; }
+RegisterBus *CurrentBus() { return g_current_bus; }
+
+void RegisterBus::Map(UINTN base, UINTN size, RegisterDevice *device, std::string name) {
+  windows_.push_back(Window{base, size, device, std::move(name)});
+}
+
+void RegisterBus::Unmap(RegisterDevice *device) {
+  std::erase_if(windows_, [device](const Window &w) { return w.device == device; });
+}
+
+const RegisterBus::Window *RegisterBus::Route(UINTN address, bool write) {
+  if (address % 4 != 0) {
+    violations_.push_back(std::string("misaligned ") + (write ? "write" : "read") + " at " + Hex(address));
+  }
+  for (const Window &window : windows_) {
+    if (address >= window.base && address - window.base < window.size) {
+      return &window;
+    }
+  }
+  violations_.push_back(std::string("unmapped ") + (write ? "write" : "read") + " at " + Hex(address));
+  return nullptr;
+}
+
+void RegisterBus::Record(bool write, UINTN address, UINT32 value, const Window *window) {
+  ++accesses_;
+  if (!write && !log_.empty()) {
+    RegisterAccess &last = log_.back();
+    if (!last.write && last.address == address && last.value == value) {
+      ++last.repeat;
+      return;
+    }
+  }
+  log_.push_back(RegisterAccess{write, address, value, 1});
+  if (trace_ != nullptr) {
+    std::string where = window != nullptr && !window->name.empty()
+                            ? window->name + "+" + Hex(address - window->base)
+                            : Hex(address);
+    trace_->Note(write ? "REG.Write" : "REG.Read", where + (write ? " <- " : " -> ") + Hex(value));
+  }
+}
+
+UINT32 RegisterBus::Read(UINTN address) {
+  const Window *window = Route(address, false);
+  const UINT32 value = window != nullptr ? window->device->Read(address - window->base) : 0xFFFFFFFFu;
+  Record(false, address, value, window);
+  return value;
+}
+
+void RegisterBus::Write(UINTN address, UINT32 value) {
+  const Window *window = Route(address, true);
+  if (window != nullptr) {
+    window->device->Write(address - window->base, value);
+  }
+  Record(true, address, value, window);
+}
+
+}  // namespace sim
+
+// Host build of the driver's register primitives.
+namespace {
+sim::RegisterBus &Bus() {
+  sim::RegisterBus *bus = sim::CurrentBus();
+  if (bus == nullptr) {
+    std::fputs("register access with no simulated register bus attached\n", stderr);
+    std::abort();
+  }
+  return *bus;
+}
+}  // namespace
+
+UINT32 RegRead32(UINTN Address) { return Bus().Read(Address); }
+
+UINT32 RegWrite32(UINTN Address, UINT32 Value) {
+  Bus().Write(Address, Value);
+  return Value;
+}

@@ -1,0 +1,22 @@
+// memcpy and memset for the firmware build: the compiler emits calls to them
+// for structure copies and zero-initialisation even in freestanding mode.
+// The byte loops go through volatile pointers so the optimiser cannot turn
+// them back into calls to memcpy/memset.
+#include "platform/types.h"
+
+extern "C" void *memcpy(void *Destination, const void *Source, size_t Length) {
+  auto *to = static_cast<volatile UINT8 *>(Destination);
+  const auto *from = static_cast<const volatile UINT8 *>(Source);
+  for (size_t i = 0; i < Length; ++i) {
+    to[i] = from[i];
+  }
+  return Destination;
+}
+
+extern "C" void *memset(void *Destination, int Value, size_t Length) {
+  auto *to = static_cast<volatile UINT8 *>(Destination);
+  for (size_t i = 0; i < Length; ++i) {
+    to[i] = static_cast<UINT8>(Value);
+  }
+  return Destination;
+}
