@@ -15,9 +15,46 @@ constexpr CHAR8 mStatusFallbackFormat[] = "%08X";
 
 INT64 Larger(INT64 a, INT64 b) { return a > b ? a : b; }
 
+// "00" to "99": decimal digits are produced two at a time.
+struct DIGIT_PAIRS {
+  CHAR8 Pair[200];
+};
+
+constexpr DIGIT_PAIRS BuildDigitPairs() {
+  DIGIT_PAIRS pairs = {};
+  for (UINTN i = 0; i < 100; ++i) {
+    pairs.Pair[2 * i] = static_cast<CHAR8>('0' + i / 10);
+    pairs.Pair[2 * i + 1] = static_cast<CHAR8>('0' + i % 10);
+  }
+  return pairs;
+}
+
+constexpr DIGIT_PAIRS mDigitPairs = BuildDigitPairs();
+
+// Decimal digits of value, least significant first, stored downward from
+// `at`; returns the position of the most significant digit. The same
+// digits as dividing by 10 one digit at a time.
+template <typename UNSIGNED>
+CHAR8 *StoreDecimal(UNSIGNED value, CHAR8 *at) {
+  while (value >= 100) {
+    const UNSIGNED pair = value % 100;
+    value /= 100;
+    *--at = mDigitPairs.Pair[2 * pair + 1];
+    *--at = mDigitPairs.Pair[2 * pair];
+  }
+  if (value >= 10) {
+    *--at = mDigitPairs.Pair[2 * value + 1];
+    *--at = mDigitPairs.Pair[2 * value];
+  } else {
+    *--at = static_cast<CHAR8>('0' + value);
+  }
+  return at;
+}
+
 // Digits of value, least significant first, stored downward from `end`.
-// Base 16 by shifts and base 10 by a constant divisor: the same digits as
-// dividing by a variable base, without a hardware divide per digit.
+// Base 16 by shifts and base 10 by a constant divisor (in 32 bits when the
+// value fits): the same digits as dividing by a variable base, without a
+// hardware divide per digit.
 UINT8 StoreDigits(UINT64 value, bool hex, CHAR8 *end) {
   CHAR8 *at = end;
   if (hex) {
@@ -25,67 +62,77 @@ UINT8 StoreDigits(UINT64 value, bool hex, CHAR8 *end) {
       *--at = mDigitSet[value & 0xF];
       value >>= 4;
     } while (value != 0);
+  } else if (value <= 0xFFFFFFFFu) {
+    at = StoreDecimal(static_cast<UINT32>(value), at);
   } else {
-    do {
-      *--at = mDigitSet[value % 10];
-      value /= 10;
-    } while (value != 0);
+    at = StoreDecimal(value, at);
   }
   return static_cast<UINT8>(end - at);
 }
 
-}  // namespace
-
-void ConvertNumber(UINT64 Slot, const FORMAT_SPEC *Spec, NUMBER_TEXT *Number) {
-  const UINT32 flags = Spec->Flags;
-  const bool wide_value = (flags & FORMAT_LONG) != 0;
-  const bool hex = (flags & FORMAT_HEX) != 0;
-  // A 32-bit argument is its slot's low half, sign-extended.
-  UINT64 value = wide_value ? Slot : static_cast<UINT64>(static_cast<INT64>(static_cast<INT32>(static_cast<UINT32>(Slot))));
-  CHAR8 sign = (flags & FORMAT_PLUS) != 0 ? '+' : (flags & FORMAT_SPACE) != 0 ? ' ' : 0;
-  INT64 precision = Spec->Precision;
+// Precision, grouping and zero padding: the length and field of a number
+// whose sign is already decided. Kept out of line so the common number
+// converts without saving registers.
+__attribute__((noinline)) void ShapeNumber(UINT64 value, bool hex, const FORMAT_SPEC *spec, NUMBER_TEXT *number) {
+  const UINT32 flags = spec->Flags;
+  INT64 precision = spec->Precision;
   bool zero_pad = (flags & FORMAT_ZERO_PAD) != 0;
-  bool grouped = false;
-
-  if (hex) {
-    if (!wide_value) {
-      value = static_cast<UINT32>(value);
-    }
-  } else {
-    if ((flags & FORMAT_COMMA) != 0) {
-      grouped = true;
-      zero_pad = false;
-      precision = 1;
-    }
-    if (static_cast<INT64>(value) < 0 && (flags & FORMAT_UNSIGNED) == 0) {
-      sign = '-';
-      value = 0 - value;  // the magnitude, exact even for the most negative value
-    } else if ((flags & FORMAT_UNSIGNED) != 0 && !wide_value) {
-      value = static_cast<UINT32>(value);
-    }
+  const bool grouped = !hex && (flags & FORMAT_COMMA) != 0;
+  if (grouped) {
+    zero_pad = false;
+    precision = 1;
   }
-
   // Precision 0 and value 0: no digits at all.
-  const UINT8 count = (value == 0 && precision == 0) ? 0 : StoreDigits(value, hex, Number->Digits + NUMBER_DIGITS_MAX);
+  const UINT8 count = (value == 0 && precision == 0) ? 0 : StoreDigits(value, hex, number->Digits + NUMBER_DIGITS_MAX);
   INT64 length = count;
   if (grouped && count > 0) {
     length += (count - 1) / 3;
   }
-  if (sign != 0) {
+  if (number->Sign != 0) {
     // The sign counts towards the precision; saturate at the maximum.
     ++length;
     precision = precision < FORMAT_COUNT_MAX ? precision + 1 : FORMAT_COUNT_MAX;
   }
   // Zero padding to the width counts the sign as well.
   if (zero_pad && (flags & (FORMAT_WIDTH_GIVEN | FORMAT_PRECISION_GIVEN | FORMAT_LEFT)) == FORMAT_WIDTH_GIVEN) {
-    precision = Spec->Width;
+    precision = spec->Width;
   }
+  number->Grouped = grouped;
+  number->DigitCount = count;
+  number->Length = length;
+  number->Field = Larger(precision, length);
+}
 
+}  // namespace
+
+void ConvertNumber(UINT64 Slot, const FORMAT_SPEC *Spec, NUMBER_TEXT *Number) {
+  const UINT32 flags = Spec->Flags;
+  const bool hex = (flags & FORMAT_HEX) != 0;
+  const bool never_negative = (flags & (FORMAT_HEX | FORMAT_UNSIGNED)) != 0;
+  // A 32-bit argument is its slot's low half: sign-extended for 'd', taken
+  // as unsigned 32-bit for hexadecimal and 'u'.
+  UINT64 value = Slot;
+  if ((flags & FORMAT_LONG) == 0) {
+    value = never_negative ? static_cast<UINT32>(Slot)
+                           : static_cast<UINT64>(static_cast<INT64>(static_cast<INT32>(static_cast<UINT32>(Slot))));
+  }
+  CHAR8 sign = (flags & FORMAT_PLUS) != 0 ? '+' : (flags & FORMAT_SPACE) != 0 ? ' ' : 0;
+  if (!never_negative && static_cast<INT64>(value) < 0) {
+    sign = '-';
+    value = 0 - value;  // the magnitude, exact even for the most negative value
+  }
   Number->Sign = sign;
-  Number->Grouped = grouped;
+  if ((flags & (FORMAT_COMMA | FORMAT_ZERO_PAD | FORMAT_PRECISION_GIVEN)) != 0) {
+    ShapeNumber(value, hex, Spec, Number);
+    return;
+  }
+  // The default precision of 1 always gives at least one digit, and the
+  // sign's share of it never exceeds the text: the field is the text.
+  const UINT8 count = StoreDigits(value, hex, Number->Digits + NUMBER_DIGITS_MAX);
+  Number->Grouped = false;
   Number->DigitCount = count;
-  Number->Length = length;
-  Number->Field = Larger(precision, length);
+  Number->Length = count + (sign != 0 ? 1 : 0);
+  Number->Field = Number->Length;
 }
 
 void MeasureText(const void *Text, BOOLEAN Wide, const FORMAT_SPEC *Spec, TEXT_FIELD *Field) {

@@ -1,38 +1,38 @@
 #include "text/format_parse.h"
 
+// Strings are taken whole unless a precision bounds them.
+constexpr FORMAT_CONVERSION mFormatConversions[] = {
+    {'d', FORMAT_KIND_NUMBER, 1, 0, 0},
+    {'u', FORMAT_KIND_NUMBER, 1, FORMAT_UNSIGNED, FORMAT_PLUS},
+    {'x', FORMAT_KIND_NUMBER, 1, FORMAT_HEX, 0},
+    {'X', FORMAT_KIND_NUMBER, 1, FORMAT_HEX | FORMAT_ZERO_PAD, 0},
+    {'p', FORMAT_KIND_NUMBER, 1, FORMAT_HEX | FORMAT_ZERO_PAD | FORMAT_LONG, FORMAT_PLUS | FORMAT_SPACE},
+    {'a', FORMAT_KIND_TEXT8, 0, 0, 0},
+    {'s', FORMAT_KIND_TEXT16, 0, FORMAT_WIDE, 0},
+    {'S', FORMAT_KIND_TEXT16, 0, FORMAT_WIDE, 0},
+    {'c', FORMAT_KIND_CHAR16, 1, FORMAT_WIDE, 0},
+    {'g', FORMAT_KIND_GUID, 1, 0, 0},
+    {'t', FORMAT_KIND_TIME, 1, 0, 0},
+    {'r', FORMAT_KIND_STATUS, 1, 0, 0},
+};
+
 namespace {
 
-// What each conversion letter does to the directive.
-struct CONVERSION {
-  CHAR8 Letter;
-  FORMAT_KIND Kind;
-  UINT32 Set;
-  UINT32 Clear;
-};
+constexpr UINTN CONVERSION_COUNT = sizeof(mFormatConversions) / sizeof(mFormatConversions[0]);
 
-constexpr CONVERSION mConversions[] = {
-    {'d', FORMAT_KIND_NUMBER, 0, 0},
-    {'u', FORMAT_KIND_NUMBER, FORMAT_UNSIGNED, FORMAT_PLUS},
-    {'x', FORMAT_KIND_NUMBER, FORMAT_HEX, 0},
-    {'X', FORMAT_KIND_NUMBER, FORMAT_HEX | FORMAT_ZERO_PAD, 0},
-    {'p', FORMAT_KIND_NUMBER, FORMAT_HEX | FORMAT_ZERO_PAD | FORMAT_LONG, FORMAT_PLUS | FORMAT_SPACE},
-    {'a', FORMAT_KIND_TEXT8, 0, 0},
-    {'s', FORMAT_KIND_TEXT16, FORMAT_WIDE, 0},
-    {'S', FORMAT_KIND_TEXT16, FORMAT_WIDE, 0},
-    {'c', FORMAT_KIND_CHAR16, FORMAT_WIDE, 0},
-    {'g', FORMAT_KIND_GUID, 0, 0},
-    {'t', FORMAT_KIND_TIME, 0, 0},
-    {'r', FORMAT_KIND_STATUS, 0, 0},
-};
-
-const CONVERSION *FindConversion(CHAR8 letter) {
-  for (const CONVERSION &conversion : mConversions) {
-    if (conversion.Letter == letter) {
-      return &conversion;
-    }
+constexpr FORMAT_CONVERSION_INDEX BuildConversionIndex() {
+  FORMAT_CONVERSION_INDEX index = {};
+  for (UINTN i = 0; i < CONVERSION_COUNT; ++i) {
+    index.Entry[static_cast<UINT8>(mFormatConversions[i].Letter)] = static_cast<UINT8>(i + 1);
   }
-  return nullptr;
+  return index;
 }
+
+}  // namespace
+
+constexpr FORMAT_CONVERSION_INDEX mFormatConversionIndex = BuildConversionIndex();
+
+namespace {
 
 bool IsDigit(CHAR8 c) { return c >= '0' && c <= '9'; }
 
@@ -70,16 +70,6 @@ void SetLiteral(FORMAT_SPEC *spec, CHAR8 c) {
   spec->Text[1] = 0;
 }
 
-void SetConversion(FORMAT_SPEC *spec, const CONVERSION &conversion) {
-  spec->Kind = conversion.Kind;
-  spec->Flags = (spec->Flags | conversion.Set) & ~conversion.Clear;
-  // Strings are taken whole unless a precision bounds them.
-  const bool string = conversion.Kind == FORMAT_KIND_TEXT8 || conversion.Kind == FORMAT_KIND_TEXT16;
-  if (string && (spec->Flags & FORMAT_PRECISION_GIVEN) == 0) {
-    spec->Precision = 0;
-  }
-}
-
 }  // namespace
 
 const CHAR8 *ScanLineBreak(const CHAR8 *At, CHAR8 Text[3]) {
@@ -96,10 +86,14 @@ const CHAR8 *ScanLineBreak(const CHAR8 *At, CHAR8 Text[3]) {
   return At;
 }
 
-const CHAR8 *ParseDirective(const CHAR8 *At, FORMAT_ARGS *Args, FORMAT_SPEC *Spec) {
+const CHAR8 *ParseDirectiveFields(const CHAR8 *At, FORMAT_ARGS *Args, FORMAT_SPEC *Spec) {
   *Spec = {0, 0, 1, FORMAT_KIND_LITERAL, {0, 0, 0}};
   for (;;) {
     const CHAR8 c = *At;
+    if (const FORMAT_CONVERSION *conversion = FindConversion(c)) {
+      ApplyConversion(Spec, conversion);
+      return At + 1;
+    }
     switch (c) {
       case '-': Spec->Flags |= FORMAT_LEFT; break;
       case '+': Spec->Flags |= FORMAT_PLUS; break;
@@ -128,11 +122,7 @@ const CHAR8 *ParseDirective(const CHAR8 *At, FORMAT_ARGS *Args, FORMAT_SPEC *Spe
           SetCount(Spec, count);
           continue;
         }
-        if (const CONVERSION *conversion = FindConversion(c)) {
-          SetConversion(Spec, *conversion);
-        } else {
-          SetLiteral(Spec, c);
-        }
+        SetLiteral(Spec, c);
         return At + 1;
     }
     ++At;
