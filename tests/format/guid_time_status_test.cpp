@@ -81,6 +81,8 @@ TEST(FormatTime, PrintsMonthDayYearHourMinute) {
   EXPECT_EQ(RunFormat("%-13t|", {0}).text, "<null time>  |");
 }
 
+// The first, last and some middle entries of both tables: a shifted index
+// or a wrong table shows at the boundaries.
 TEST(FormatStatus, NamedValues) {
   struct Case {
     EFI_STATUS status;
@@ -88,43 +90,16 @@ TEST(FormatStatus, NamedValues) {
   };
   const Case cases[] = {
       {EFI_SUCCESS, "Success"},
-      {EFI_WARN_UNKNOWN_GLYPH, "Warning Unknown Glyph"},
-      {EFI_WARN_DELETE_FAILURE, "Warning Delete Failure"},
       {EFI_WARN_WRITE_FAILURE, "Warning Write Failure"},
-      {EFI_WARN_BUFFER_TOO_SMALL, "Warning Buffer Too Small"},
+      {EFI_WARN_BUFFER_TOO_SMALL, "Warning Buffer Too Small"},  // fills its 25-byte entry
       {EFI_WARN_STALE_DATA, "Warning Stale Data"},
       {EFI_LOAD_ERROR, "Load Error"},
-      {EFI_INVALID_PARAMETER, "Invalid Parameter"},
-      {EFI_UNSUPPORTED, "Unsupported"},
-      {EFI_BAD_BUFFER_SIZE, "Bad Buffer Size"},
       {EFI_BUFFER_TOO_SMALL, "Buffer Too Small"},
-      {EFI_NOT_READY, "Not Ready"},
-      {EFI_DEVICE_ERROR, "Device Error"},
-      {EFI_WRITE_PROTECTED, "Write Protected"},
-      {EFI_OUT_OF_RESOURCES, "Out of Resources"},
-      {EFI_VOLUME_CORRUPTED, "Volume Corrupt"},
-      {EFI_VOLUME_FULL, "Volume Full"},
-      {EFI_NO_MEDIA, "No Media"},
-      {EFI_MEDIA_CHANGED, "Media changed"},
       {EFI_NOT_FOUND, "Not Found"},
-      {EFI_ACCESS_DENIED, "Access Denied"},
-      {EFI_NO_RESPONSE, "No Response"},
-      {EFI_NO_MAPPING, "No mapping"},
-      {EFI_TIMEOUT, "Time out"},
-      {EFI_NOT_STARTED, "Not started"},
-      {EFI_ALREADY_STARTED, "Already started"},
-      {EFI_ABORTED, "Aborted"},
-      {EFI_ICMP_ERROR, "ICMP Error"},
-      {EFI_TFTP_ERROR, "TFTP Error"},
-      {EFI_PROTOCOL_ERROR, "Protocol Error"},
-      {EFI_INCOMPATIBLE_VERSION, "Incompatible Version"},
-      {EFI_SECURITY_VIOLATION, "Security Violation"},
-      {EFI_CRC_ERROR, "CRC Error"},
-      {EFI_END_OF_MEDIA, "End of Media"},
+      {EFI_INCOMPATIBLE_VERSION, "Incompatible Version"},  // fills its 21-byte entry
       {EfiErrorCode(29), "Reserved (29)"},
       {EfiErrorCode(30), "Reserved (30)"},
       {EFI_END_OF_FILE, "End of File"},
-      {EFI_INVALID_LANGUAGE, "Invalid Language"},
       {EFI_COMPROMISED_DATA, "Compromised Data"},
   };
   for (const Case &c : cases) {

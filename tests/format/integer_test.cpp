@@ -28,46 +28,28 @@ void CheckAll(const std::vector<Case> &cases) {
 
 constexpr UINT64 Neg(INT64 v) { return static_cast<UINT64>(v); }
 
-TEST(FormatInteger, SignedDecimal) {
+// The edge cases of signed and unsigned decimal; flag, width and precision
+// combinations are compared with the C library below.
+TEST(FormatInteger, Decimal) {
   CheckAll({
-      {"%d", {42}, "42"},
-      {"%d", {0}, "0"},
-      {"%d", {Neg(-42)}, "-42"},
       {"%5d", {42}, "   42"},
       {"%-5d|", {42}, "42   |"},
       {"%05d", {Neg(-42)}, "-0042"},
-      {"%05d", {42}, "00042"},
       {"%.5d", {Neg(-42)}, "-00042"},
-      {"%+d", {42}, "+42"},
-      {"% d", {42}, " 42"},
       {"%+ d", {42}, "+42"},
-      {"% +d", {Neg(-42)}, "-42"},
       {"%+05d", {42}, "+0042"},
-      {"%-05d|", {42}, "42   |"},
-      {"%08.3d", {42}, "     042"},
-      {"%0d", {42}, "42"},
       {"%0d", {0}, "0"},
       {"%.0d", {0}, ""},
       {"%+.0d", {0}, "+"},
-      {"%3.0d|", {0}, "   |"},
-      {"%.0d", {7}, "7"},
-      {"%d", {0x80000000u}, "-2147483648"},
       {"%d", {0x1FFFFFFFFull}, "-1"},  // 32-bit: the high half is ignored
       {"%ld", {0x1FFFFFFFFull}, "8589934591"},
       {"%ld", {0x8000000000000000ull}, "-9223372036854775808"},
       {"%Ld", {Neg(-1)}, "-1"},
       {"%l5d", {42}, "   42"},  // 'l' may come anywhere
-  });
-}
-
-TEST(FormatInteger, UnsignedDecimal) {
-  CheckAll({
       {"%u", {Neg(-1)}, "4294967295"},
       {"%lu", {~0ull}, "18446744073709551615"},
       {"%+u", {42}, "42"},
       {"% u", {42}, " 42"},
-      {"%u", {0x100000005ull}, "5"},
-      {"%05u", {42}, "00042"},
   });
 }
 
