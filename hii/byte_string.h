@@ -34,9 +34,7 @@ constexpr ByteString<(N + ...)> Concat(const ByteString<N> &...Parts) {
 
 constexpr ByteString<1> U8(UINT8 Value) { return {{Value}}; }
 
-constexpr ByteString<2> Le16(UINT16 Value) {
-  return {{static_cast<UINT8>(Value), static_cast<UINT8>(Value >> 8)}};
-}
+constexpr ByteString<2> Le16(UINT16 Value) { return {{static_cast<UINT8>(Value), static_cast<UINT8>(Value >> 8)}}; }
 
 constexpr ByteString<4> Le32(UINT32 Value) {
   return Concat(Le16(static_cast<UINT16>(Value)), Le16(static_cast<UINT16>(Value >> 16)));

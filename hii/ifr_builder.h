@@ -32,8 +32,7 @@ constexpr auto Scope(const ByteString<R> &Opener, const ByteString<N> &...Conten
 // Statements and form structure ----------------------------------------------
 
 // EFI_IFR_FORM_SET with one class GUID (Flags bits 0..1 hold the count).
-constexpr auto FormSetRecord(const EFI_GUID &Guid, EFI_STRING_ID Title, EFI_STRING_ID Help,
-                             const EFI_GUID &ClassGuid) {
+constexpr auto FormSetRecord(const EFI_GUID &Guid, EFI_STRING_ID Title, EFI_STRING_ID Help, const EFI_GUID &ClassGuid) {
   return Record(EFI_IFR_FORM_SET_OP, GuidBytes(Guid), Le16(Title), Le16(Help), U8(1), GuidBytes(ClassGuid));
 }
 

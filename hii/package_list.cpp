@@ -34,8 +34,7 @@ bool SumPackageBytes(const UINT8 *const *Arrays, UINT32 *Total) {
 }
 
 // Header, every array's package bytes back to back, end package.
-void FillPackageList(UINT8 *List, const EFI_GUID *PackageListGuid, UINT32 ListLength,
-                     const UINT8 *const *Arrays) {
+void FillPackageList(UINT8 *List, const EFI_GUID *PackageListGuid, UINT32 ListLength, const UINT8 *const *Arrays) {
   WriteGuid(List, PackageListGuid);
   for (UINTN k = 0; k < 4; ++k) {
     List[16 + k] = static_cast<UINT8>(ListLength >> (8 * k));

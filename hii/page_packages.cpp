@@ -24,8 +24,11 @@ constexpr auto BlankLine() { return Subtitle(STRING_EMPTY); }
 constexpr auto Row(EFI_STRING_ID Label, EFI_STRING_ID Value) { return Text(Label, STRING_EMPTY, Value); }
 
 // A row the browser never shows; its strings stay in the package.
-constexpr auto HiddenRow(EFI_STRING_ID Label, EFI_STRING_ID Value) { return SuppressIf(ALWAYS_TRUE, Row(Label, Value)); }
+constexpr auto HiddenRow(EFI_STRING_ID Label, EFI_STRING_ID Value) {
+  return SuppressIf(ALWAYS_TRUE, Row(Label, Value));
+}
 
+// clang-format off
 constexpr auto PAGE_FORM = FormSet(
     PAGE_GUID, STRING_FORM_SET_TITLE, STRING_FORM_SET_HELP, EFI_HII_PLATFORM_SETUP_FORMSET_GUID,
     DefaultStore(0, EFI_HII_DEFAULT_CLASS_STANDARD),
@@ -59,6 +62,7 @@ constexpr auto PAGE_FORM = FormSet(
          BlankLine(),
          BlankLine(),
          Subtitle(STRING_EXIT_HINT)));
+// clang-format on
 
 static_assert(PAGE_FORM.Size == 378, "61 IFR records, 378 bytes");
 
@@ -67,6 +71,7 @@ static_assert(PAGE_FORM.Size == 378, "61 IFR records, 378 bytes");
 // The initial text of every value slot that start-up replaces.
 constexpr CHAR16 UNSET[] = u" ";
 
+// clang-format off
 constexpr auto PAGE_STRINGS = Concat(
     StringPackageHeader("en-US", STRING_LANGUAGE_NAME),
     StringBlocks(
@@ -117,6 +122,7 @@ constexpr auto PAGE_STRINGS = Concat(
         Ucs2String<STRING_EDK2_NON_OSI_VALUE>(UNSET),
         Ucs2String<STRING_EDK2_PLATFORMS_LABEL>(u"edk2-platforms"),
         Ucs2String<STRING_EDK2_PLATFORMS_VALUE>(UNSET)));
+// clang-format on
 
 static_assert(PAGE_STRINGS.Size == 986, "string package header fields and 938 bytes of string blocks");
 

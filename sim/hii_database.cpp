@@ -178,7 +178,8 @@ EFI_STATUS HiiDatabase::RemovePackageList(EFI_HII_HANDLE handle) {
 
 EFI_STATUS HiiDatabase::ListPackageLists(UINT8 type, const EFI_GUID *guid, UINTN *length,
                                          EFI_HII_HANDLE *handles) const {
-  if (length == nullptr || (*length > 0 && handles == nullptr) || ((type == EFI_HII_PACKAGE_TYPE_GUID) != (guid != nullptr))) {
+  if (length == nullptr || (*length > 0 && handles == nullptr) ||
+      ((type == EFI_HII_PACKAGE_TYPE_GUID) != (guid != nullptr))) {
     return EFI_INVALID_PARAMETER;
   }
   std::vector<EFI_HII_HANDLE> found;
@@ -275,8 +276,7 @@ EFI_STATUS HiiDatabase::GetString(const CHAR8 *language, EFI_HII_HANDLE handle, 
   return DeliverBytes(terminated.data(), terminated.size() * sizeof(CHAR16), text, size);
 }
 
-EFI_STATUS HiiDatabase::SetString(EFI_HII_HANDLE handle, EFI_STRING_ID id, const CHAR8 *language,
-                                  const CHAR16 *text) {
+EFI_STATUS HiiDatabase::SetString(EFI_HII_HANDLE handle, EFI_STRING_ID id, const CHAR8 *language, const CHAR16 *text) {
   if (language == nullptr || text == nullptr) {
     return EFI_INVALID_PARAMETER;
   }

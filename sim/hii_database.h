@@ -54,8 +54,7 @@ class HiiDatabase {
   // EFI_HII_STRING_PROTOCOL semantics.
   EFI_STATUS NewString(EFI_HII_HANDLE handle, EFI_STRING_ID *id, const CHAR8 *language, const CHAR16 *language_name,
                        const CHAR16 *text);
-  EFI_STATUS GetString(const CHAR8 *language, EFI_HII_HANDLE handle, EFI_STRING_ID id, CHAR16 *text,
-                       UINTN *size) const;
+  EFI_STATUS GetString(const CHAR8 *language, EFI_HII_HANDLE handle, EFI_STRING_ID id, CHAR16 *text, UINTN *size) const;
   EFI_STATUS SetString(EFI_HII_HANDLE handle, EFI_STRING_ID id, const CHAR8 *language, const CHAR16 *text);
   EFI_STATUS GetLanguages(EFI_HII_HANDLE handle, CHAR8 *languages, UINTN *size) const;
 

@@ -50,10 +50,11 @@ void ScribbleSize(UINTN *size) {
   }
 }
 
-// Runs `body` unless the fault plan fails this call; `scribble` writes the
-// call's outputs when a failure asks for it.
-template <typename Body, typename Scribbler>
-EFI_STATUS Traced(const char *service, std::string detail, Body body, Scribbler scribble) {
+// Runs `body` on the database behind `This` unless the fault plan fails
+// this call; `scribble` writes the call's outputs when a failure asks for
+// it. A call without an interface pointer is an invalid parameter.
+template <typename Interface, typename Body, typename Scribbler>
+EFI_STATUS Traced(const char *service, std::string detail, const Interface *This, Body body, Scribbler scribble) {
   Platform &platform = Current();
   const Verdict verdict = platform.calls().Enter(service, std::move(detail));
   if (verdict.fail) {
@@ -62,7 +63,8 @@ EFI_STATUS Traced(const char *service, std::string detail, Body body, Scribbler 
     }
     return platform.calls().Leave(verdict.status);
   }
-  return platform.calls().Leave(body());
+  HiiDatabase *database = Owner(This);
+  return platform.calls().Leave(database != nullptr ? body(*database) : EFI_INVALID_PARAMETER);
 }
 
 void NoOutputs() {}
@@ -81,8 +83,8 @@ EFI_STATUS EFIAPI NewPackageList(const EFI_HII_DATABASE_PROTOCOL *This, const EF
     detail += " length=" + std::to_string(length);
   }
   return Traced(
-      "HII.NewPackageList", detail,
-      [&] { return Owner(This)->NewPackageList(PackageList, DriverHandle, Handle); },
+      "HII.NewPackageList", detail, This,
+      [&](HiiDatabase &db) { return db.NewPackageList(PackageList, DriverHandle, Handle); },
       [&] {
         if (Handle != nullptr) {
           *Handle = reinterpret_cast<EFI_HII_HANDLE>(kScribble);
@@ -91,20 +93,22 @@ EFI_STATUS EFIAPI NewPackageList(const EFI_HII_DATABASE_PROTOCOL *This, const EF
 }
 
 EFI_STATUS EFIAPI RemovePackageList(const EFI_HII_DATABASE_PROTOCOL *This, EFI_HII_HANDLE Handle) {
-  return Traced("HII.RemovePackageList", "handle=" + Hex(Handle),
-                [&] { return Owner(This)->RemovePackageList(Handle); }, NoOutputs);
+  return Traced(
+      "HII.RemovePackageList", "handle=" + Hex(Handle), This,
+      [&](HiiDatabase &db) { return db.RemovePackageList(Handle); }, NoOutputs);
 }
 
-EFI_STATUS EFIAPI UpdatePackageList(const EFI_HII_DATABASE_PROTOCOL *, EFI_HII_HANDLE Handle,
+EFI_STATUS EFIAPI UpdatePackageList(const EFI_HII_DATABASE_PROTOCOL *This, EFI_HII_HANDLE Handle,
                                     const EFI_HII_PACKAGE_LIST_HEADER *) {
-  return Traced("HII.UpdatePackageList", "handle=" + Hex(Handle), [] { return EFI_UNSUPPORTED; }, NoOutputs);
+  return Traced(
+      "HII.UpdatePackageList", "handle=" + Hex(Handle), This, [](HiiDatabase &) { return EFI_UNSUPPORTED; }, NoOutputs);
 }
 
 EFI_STATUS EFIAPI ListPackageLists(const EFI_HII_DATABASE_PROTOCOL *This, UINT8 PackageType,
                                    const EFI_GUID *PackageGuid, UINTN *HandleBufferLength, EFI_HII_HANDLE *Handle) {
   return Traced(
-      "HII.ListPackageLists", "type=" + std::to_string(PackageType) + " size=" + Size(HandleBufferLength),
-      [&] { return Owner(This)->ListPackageLists(PackageType, PackageGuid, HandleBufferLength, Handle); },
+      "HII.ListPackageLists", "type=" + std::to_string(PackageType) + " size=" + Size(HandleBufferLength), This,
+      [&](HiiDatabase &db) { return db.ListPackageLists(PackageType, PackageGuid, HandleBufferLength, Handle); },
       [&] {
         ScribbleBuffer(Handle, HandleBufferLength);
         ScribbleSize(HandleBufferLength);
@@ -114,41 +118,46 @@ EFI_STATUS EFIAPI ListPackageLists(const EFI_HII_DATABASE_PROTOCOL *This, UINT8 
 EFI_STATUS EFIAPI ExportPackageLists(const EFI_HII_DATABASE_PROTOCOL *This, EFI_HII_HANDLE Handle, UINTN *BufferSize,
                                      EFI_HII_PACKAGE_LIST_HEADER *Buffer) {
   return Traced(
-      "HII.ExportPackageLists", "handle=" + Hex(Handle) + " size=" + Size(BufferSize),
-      [&] { return Owner(This)->ExportPackageLists(Handle, BufferSize, Buffer); },
+      "HII.ExportPackageLists", "handle=" + Hex(Handle) + " size=" + Size(BufferSize), This,
+      [&](HiiDatabase &db) { return db.ExportPackageLists(Handle, BufferSize, Buffer); },
       [&] {
         ScribbleBuffer(Buffer, BufferSize);
         ScribbleSize(BufferSize);
       });
 }
 
-EFI_STATUS EFIAPI RegisterPackageNotify(const EFI_HII_DATABASE_PROTOCOL *, UINT8, const EFI_GUID *, void *,
+EFI_STATUS EFIAPI RegisterPackageNotify(const EFI_HII_DATABASE_PROTOCOL *This, UINT8, const EFI_GUID *, void *,
                                         EFI_HII_DATABASE_NOTIFY_TYPE, EFI_HANDLE *) {
-  return Traced("HII.RegisterPackageNotify", {}, [] { return EFI_UNSUPPORTED; }, NoOutputs);
+  return Traced(
+      "HII.RegisterPackageNotify", {}, This, [](HiiDatabase &) { return EFI_UNSUPPORTED; }, NoOutputs);
 }
 
-EFI_STATUS EFIAPI UnregisterPackageNotify(const EFI_HII_DATABASE_PROTOCOL *, EFI_HANDLE) {
-  return Traced("HII.UnregisterPackageNotify", {}, [] { return EFI_UNSUPPORTED; }, NoOutputs);
+EFI_STATUS EFIAPI UnregisterPackageNotify(const EFI_HII_DATABASE_PROTOCOL *This, EFI_HANDLE) {
+  return Traced(
+      "HII.UnregisterPackageNotify", {}, This, [](HiiDatabase &) { return EFI_UNSUPPORTED; }, NoOutputs);
 }
 
-EFI_STATUS EFIAPI FindKeyboardLayouts(const EFI_HII_DATABASE_PROTOCOL *, UINT16 *, EFI_GUID *) {
-  return Traced("HII.FindKeyboardLayouts", {}, [] { return EFI_UNSUPPORTED; }, NoOutputs);
+EFI_STATUS EFIAPI FindKeyboardLayouts(const EFI_HII_DATABASE_PROTOCOL *This, UINT16 *, EFI_GUID *) {
+  return Traced(
+      "HII.FindKeyboardLayouts", {}, This, [](HiiDatabase &) { return EFI_UNSUPPORTED; }, NoOutputs);
 }
 
-EFI_STATUS EFIAPI GetKeyboardLayout(const EFI_HII_DATABASE_PROTOCOL *, const EFI_GUID *, UINT16 *,
+EFI_STATUS EFIAPI GetKeyboardLayout(const EFI_HII_DATABASE_PROTOCOL *This, const EFI_GUID *, UINT16 *,
                                     EFI_HII_KEYBOARD_LAYOUT *) {
-  return Traced("HII.GetKeyboardLayout", {}, [] { return EFI_UNSUPPORTED; }, NoOutputs);
+  return Traced(
+      "HII.GetKeyboardLayout", {}, This, [](HiiDatabase &) { return EFI_UNSUPPORTED; }, NoOutputs);
 }
 
-EFI_STATUS EFIAPI SetKeyboardLayout(const EFI_HII_DATABASE_PROTOCOL *, const EFI_GUID *) {
-  return Traced("HII.SetKeyboardLayout", {}, [] { return EFI_UNSUPPORTED; }, NoOutputs);
+EFI_STATUS EFIAPI SetKeyboardLayout(const EFI_HII_DATABASE_PROTOCOL *This, const EFI_GUID *) {
+  return Traced(
+      "HII.SetKeyboardLayout", {}, This, [](HiiDatabase &) { return EFI_UNSUPPORTED; }, NoOutputs);
 }
 
 EFI_STATUS EFIAPI GetPackageListHandle(const EFI_HII_DATABASE_PROTOCOL *This, EFI_HII_HANDLE PackageListHandle,
                                        EFI_HANDLE *DriverHandle) {
   return Traced(
-      "HII.GetPackageListHandle", "handle=" + Hex(PackageListHandle),
-      [&] { return Owner(This)->GetPackageListHandle(PackageListHandle, DriverHandle); },
+      "HII.GetPackageListHandle", "handle=" + Hex(PackageListHandle), This,
+      [&](HiiDatabase &db) { return db.GetPackageListHandle(PackageListHandle, DriverHandle); },
       [&] {
         if (DriverHandle != nullptr) {
           *DriverHandle = reinterpret_cast<EFI_HANDLE>(kScribble);
@@ -162,8 +171,8 @@ EFI_STATUS EFIAPI NewString(const EFI_HII_STRING_PROTOCOL *This, EFI_HII_HANDLE 
                             const CHAR8 *Language, const CHAR16 *LanguageName, const CHAR16 *String,
                             const EFI_FONT_INFO *) {
   return Traced(
-      "HII.NewString", "handle=" + Hex(PackageList) + " lang=" + Text8(Language) + " text=" + Text16(String),
-      [&] { return Owner(This)->NewString(PackageList, StringId, Language, LanguageName, String); },
+      "HII.NewString", "handle=" + Hex(PackageList) + " lang=" + Text8(Language) + " text=" + Text16(String), This,
+      [&](HiiDatabase &db) { return db.NewString(PackageList, StringId, Language, LanguageName, String); },
       [&] {
         if (StringId != nullptr) {
           *StringId = kScribbledId;
@@ -172,8 +181,7 @@ EFI_STATUS EFIAPI NewString(const EFI_HII_STRING_PROTOCOL *This, EFI_HII_HANDLE 
 }
 
 EFI_STATUS EFIAPI GetString(const EFI_HII_STRING_PROTOCOL *This, const CHAR8 *Language, EFI_HII_HANDLE PackageList,
-                            EFI_STRING_ID StringId, CHAR16 *String, UINTN *StringSize,
-                            EFI_FONT_INFO **StringFontInfo) {
+                            EFI_STRING_ID StringId, CHAR16 *String, UINTN *StringSize, EFI_FONT_INFO **StringFontInfo) {
   if (StringFontInfo != nullptr) {
     *StringFontInfo = nullptr;  // strings here carry no font information
   }
@@ -181,7 +189,7 @@ EFI_STATUS EFIAPI GetString(const EFI_HII_STRING_PROTOCOL *This, const CHAR8 *La
       "HII.GetString",
       "handle=" + Hex(PackageList) + " id=" + std::to_string(StringId) + " lang=" + Text8(Language) +
           " size=" + Size(StringSize),
-      [&] { return Owner(This)->GetString(Language, PackageList, StringId, String, StringSize); },
+      This, [&](HiiDatabase &db) { return db.GetString(Language, PackageList, StringId, String, StringSize); },
       [&] {
         ScribbleBuffer(String, StringSize);
         ScribbleSize(StringSize);
@@ -194,23 +202,24 @@ EFI_STATUS EFIAPI SetString(const EFI_HII_STRING_PROTOCOL *This, EFI_HII_HANDLE 
       "HII.SetString",
       "handle=" + Hex(PackageList) + " id=" + std::to_string(StringId) + " lang=" + Text8(Language) +
           " text=" + Text16(String),
-      [&] { return Owner(This)->SetString(PackageList, StringId, Language, String); }, NoOutputs);
+      This, [&](HiiDatabase &db) { return db.SetString(PackageList, StringId, Language, String); }, NoOutputs);
 }
 
 EFI_STATUS EFIAPI GetLanguages(const EFI_HII_STRING_PROTOCOL *This, EFI_HII_HANDLE PackageList, CHAR8 *Languages,
                                UINTN *LanguagesSize) {
   return Traced(
-      "HII.GetLanguages", "handle=" + Hex(PackageList) + " size=" + Size(LanguagesSize),
-      [&] { return Owner(This)->GetLanguages(PackageList, Languages, LanguagesSize); },
+      "HII.GetLanguages", "handle=" + Hex(PackageList) + " size=" + Size(LanguagesSize), This,
+      [&](HiiDatabase &db) { return db.GetLanguages(PackageList, Languages, LanguagesSize); },
       [&] {
         ScribbleBuffer(Languages, LanguagesSize);
         ScribbleSize(LanguagesSize);
       });
 }
 
-EFI_STATUS EFIAPI GetSecondaryLanguages(const EFI_HII_STRING_PROTOCOL *, EFI_HII_HANDLE, const CHAR8 *, CHAR8 *,
+EFI_STATUS EFIAPI GetSecondaryLanguages(const EFI_HII_STRING_PROTOCOL *This, EFI_HII_HANDLE, const CHAR8 *, CHAR8 *,
                                         UINTN *) {
-  return Traced("HII.GetSecondaryLanguages", {}, [] { return EFI_UNSUPPORTED; }, NoOutputs);
+  return Traced(
+      "HII.GetSecondaryLanguages", {}, This, [](HiiDatabase &) { return EFI_UNSUPPORTED; }, NoOutputs);
 }
 
 }  // namespace thunk

@@ -46,8 +46,7 @@ bool Skip(StringPackage &package, std::size_t count) {
 }
 
 // Parses the header fields; false (with `why`) when they do not fit.
-bool ParseHeader(const UINT8 *bytes, std::size_t size, StringPackage &package, std::size_t *blocks,
-                 std::string *why) {
+bool ParseHeader(const UINT8 *bytes, std::size_t size, StringPackage &package, std::size_t *blocks, std::string *why) {
   if (size < kLanguageOffset + 1) {
     Fail(why, "string package of " + std::to_string(size) + " bytes is shorter than its header");
     return false;

@@ -16,9 +16,9 @@ namespace sim {
 struct StringPackage {
   std::array<CHAR16, 16> language_window{};
   EFI_STRING_ID language_name = 0;
-  std::string language;              // RFC 4646 tag, e.g. "en-US"
-  std::vector<UINT8> header_tail;    // header bytes after the tag's NUL, up to HdrSize
-  std::vector<UINT8> gap;            // bytes between HdrSize and StringInfoOffset
+  std::string language;            // RFC 4646 tag, e.g. "en-US"
+  std::vector<UINT8> header_tail;  // header bytes after the tag's NUL, up to HdrSize
+  std::vector<UINT8> gap;          // bytes between HdrSize and StringInfoOffset
   // Index id - 1. An absent string is skipped in this language, or its id
   // is reserved here because another language of the list has it.
   std::vector<std::optional<std::u16string>> strings;

@@ -31,19 +31,32 @@ std::string Hex2(UINT8 value) {
 // Bytes of the value a constant opcode carries; 0 for other opcodes.
 std::size_t ConstantWidth(UINT8 opcode) {
   switch (opcode) {
-    case EFI_IFR_UINT8_OP: return 1;
-    case EFI_IFR_UINT16_OP: return 2;
-    case EFI_IFR_UINT32_OP: return 4;
-    case EFI_IFR_UINT64_OP: return 8;
-    default: return 0;
+    case EFI_IFR_UINT8_OP:
+      return 1;
+    case EFI_IFR_UINT16_OP:
+      return 2;
+    case EFI_IFR_UINT32_OP:
+      return 4;
+    case EFI_IFR_UINT64_OP:
+      return 8;
+    default:
+      return 0;
   }
 }
 
 bool IsExpressionOpcode(UINT8 opcode) {
   switch (opcode) {
-    case EFI_IFR_UINT8_OP: case EFI_IFR_UINT16_OP: case EFI_IFR_UINT32_OP: case EFI_IFR_UINT64_OP:
-    case EFI_IFR_TRUE_OP: case EFI_IFR_FALSE_OP: case EFI_IFR_EQUAL_OP: case EFI_IFR_NOT_EQUAL_OP:
-    case EFI_IFR_NOT_OP: case kAndOp: case kOrOp:
+    case EFI_IFR_UINT8_OP:
+    case EFI_IFR_UINT16_OP:
+    case EFI_IFR_UINT32_OP:
+    case EFI_IFR_UINT64_OP:
+    case EFI_IFR_TRUE_OP:
+    case EFI_IFR_FALSE_OP:
+    case EFI_IFR_EQUAL_OP:
+    case EFI_IFR_NOT_EQUAL_OP:
+    case EFI_IFR_NOT_OP:
+    case kAndOp:
+    case kOrOp:
       return true;
     default:
       return false;
@@ -153,10 +166,18 @@ bool FormWalker::Evaluate(UINT8 opcode, const UINT8 *record, std::size_t length)
   }
   bool result = false;
   switch (opcode) {
-    case EFI_IFR_EQUAL_OP: result = a.number == b.number; break;
-    case EFI_IFR_NOT_EQUAL_OP: result = a.number != b.number; break;
-    case kAndOp: result = a.number != 0 && b.number != 0; break;
-    default: result = a.number != 0 || b.number != 0; break;
+    case EFI_IFR_EQUAL_OP:
+      result = a.number == b.number;
+      break;
+    case EFI_IFR_NOT_EQUAL_OP:
+      result = a.number != b.number;
+      break;
+    case kAndOp:
+      result = a.number != 0 && b.number != 0;
+      break;
+    default:
+      result = a.number != 0 || b.number != 0;
+      break;
   }
   stack_.push_back(Value{true, result ? 1u : 0u});
   return true;
@@ -343,9 +364,12 @@ PageBuild FormWalker::Run() {
 
 const char *RowKindName(RowKind kind) {
   switch (kind) {
-    case RowKind::kSubtitle: return "subtitle";
-    case RowKind::kText: return "text";
-    default: return "blank";
+    case RowKind::kSubtitle:
+      return "subtitle";
+    case RowKind::kText:
+      return "text";
+    default:
+      return "blank";
   }
 }
 

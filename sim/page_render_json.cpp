@@ -27,9 +27,9 @@ std::string Quoted(const std::string &text) {
 }  // namespace
 
 std::string RenderPageJson(const PageModel &page) {
-  std::string out = "{\n  \"title\": " + Quoted(page.title) + ",\n  \"form_set_title\": " +
-                    Quoted(page.form_set_title) + ",\n  \"form_id\": " + std::to_string(page.form_id) +
-                    ",\n  \"rows\": [";
+  std::string out = "{\n  \"title\": " + Quoted(page.title) +
+                    ",\n  \"form_set_title\": " + Quoted(page.form_set_title) +
+                    ",\n  \"form_id\": " + std::to_string(page.form_id) + ",\n  \"rows\": [";
   for (std::size_t r = 0; r < page.rows.size(); ++r) {
     const PageRow &row = page.rows[r];
     out += r == 0 ? "\n" : ",\n";

@@ -133,8 +133,7 @@ TEST(SimHiiDatabase, RejectsMalformedStringBlocksAndLanguages) {
       {"no end block", List({StringPackage("en-US", Ucs2Block(u"a"))}), "no end block"},
       {"bytes after the end block", List({StringPackage("en-US", {0x00, 0x14, 0x00, 0x00})}), "follow the end block"},
       {"skip block cut short", List({StringPackage("en-US", {0x21, 0x01})}), "cut short"},
-      {"two packages for one language",
-       List({StringPackage("en-US", {0x00}), StringPackage("en-US", {0x00})}),
+      {"two packages for one language", List({StringPackage("en-US", {0x00}), StringPackage("en-US", {0x00})}),
        "two string packages"},
       {"PackageList NULL", {}, "NULL"},
   };

@@ -41,16 +41,16 @@ TEST(RegisterPagePackages, BuildsTheListInArgumentOrder) {
     size_t string_at;
     size_t form_at;
   };
-  const Case cases[] = {{"strings first, as the entry does", true, 20, 1010},
-                        {"form first", false, 402, 20}};
+  const Case cases[] = {{"strings first, as the entry does", true, 20, 1010}, {"form first", false, 402, 20}};
   const std::vector<UINT8> strings = Bytes(mPageStringPackage);
   const std::vector<UINT8> form = Bytes(mPageFormPackage);
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
     HiiBed bed;
-    EFI_HII_HANDLE handle = c.strings_first
-                                ? RegisterPagePackages(&PAGE_GUID, bed.driver_handle, mPageStringPackage, mPageFormPackage, NULL)
-                                : RegisterPagePackages(&PAGE_GUID, bed.driver_handle, mPageFormPackage, mPageStringPackage, NULL);
+    EFI_HII_HANDLE handle =
+        c.strings_first
+            ? RegisterPagePackages(&PAGE_GUID, bed.driver_handle, mPageStringPackage, mPageFormPackage, NULL)
+            : RegisterPagePackages(&PAGE_GUID, bed.driver_handle, mPageFormPackage, mPageStringPackage, NULL);
     ASSERT_NE(handle, nullptr) << bed.database.LastRejection();
     const std::vector<UINT8> list = bed.database.ReceivedBytes(handle);
     ASSERT_EQ(list.size(), 1396u);

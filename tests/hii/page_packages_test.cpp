@@ -91,8 +91,8 @@ std::vector<UINT16> Fields16(const IfrRecord &record, size_t first, size_t count
   return fields;
 }
 
-constexpr UINT8 FORM_SET = 0x0E, DEFAULTSTORE = 0x5C, FORM = 0x01, SUBTITLE = 0x02, TEXT = 0x03,
-                SUPPRESS_IF = 0x0A, UINT64_OP = 0x45, EQUAL = 0x2F, END = 0x29;
+constexpr UINT8 FORM_SET = 0x0E, DEFAULTSTORE = 0x5C, FORM = 0x01, SUBTITLE = 0x02, TEXT = 0x03, SUPPRESS_IF = 0x0A,
+                UINT64_OP = 0x45, EQUAL = 0x2F, END = 0x29;
 
 TEST(PagePackageArrays, LengthFieldsAndPackageHeaders) {
   struct Case {
@@ -122,6 +122,7 @@ TEST(PageFormPackage, EveryRecordAtItsOffsetWithItsFields) {
     bool scope;
     std::vector<UINT64> fields;  // UINT16 fields in order; UINT64 value for constants
   };
+  // clang-format off
   const std::vector<Expected> table = {
       {4, FORM_SET, 39, 1, {2, 3}}, {43, DEFAULTSTORE, 6, 0, {0, 0}}, {49, DEFAULTSTORE, 6, 0, {0, 1}},
       {55, FORM, 6, 1, {0x2000, 4}}, {61, SUBTITLE, 7, 1, {5, 0}}, {68, END, 2, 0, {}},
@@ -144,6 +145,7 @@ TEST(PageFormPackage, EveryRecordAtItsOffsetWithItsFields) {
       {358, END, 2, 0, {}}, {360, SUBTITLE, 7, 1, {5, 0}}, {367, END, 2, 0, {}},
       {369, SUBTITLE, 7, 1, {6, 0}}, {376, END, 2, 0, {}}, {378, END, 2, 0, {}}, {380, END, 2, 0, {}},
   };
+  // clang-format on
   const std::vector<IfrRecord> records = ParseIfr(FormPackage());
   ASSERT_EQ(records.size(), 61u);
   ASSERT_EQ(table.size(), records.size());
@@ -157,15 +159,25 @@ TEST(PageFormPackage, EveryRecordAtItsOffsetWithItsFields) {
     EXPECT_EQ(got.scope, want.scope);
     std::vector<UINT64> fields;
     switch (got.opcode) {
-      case FORM_SET: for (UINT16 f : Fields16(got, 18, 2)) fields.push_back(f); break;
-      case DEFAULTSTORE: case FORM: for (UINT16 f : Fields16(got, 2, 2)) fields.push_back(f); break;
+      case FORM_SET:
+        for (UINT16 f : Fields16(got, 18, 2)) fields.push_back(f);
+        break;
+      case DEFAULTSTORE:
+      case FORM:
+        for (UINT16 f : Fields16(got, 2, 2)) fields.push_back(f);
+        break;
       case SUBTITLE:
         for (UINT16 f : Fields16(got, 2, 2)) fields.push_back(f);
         EXPECT_EQ(got.bytes[6], 0x00) << "subtitle flags";
         break;
-      case TEXT: for (UINT16 f : Fields16(got, 2, 3)) fields.push_back(f); break;
-      case UINT64_OP: fields.push_back(Le32(&got.bytes[2]) | (UINT64{Le32(&got.bytes[6])} << 32)); break;
-      default: break;
+      case TEXT:
+        for (UINT16 f : Fields16(got, 2, 3)) fields.push_back(f);
+        break;
+      case UINT64_OP:
+        fields.push_back(Le32(&got.bytes[2]) | (UINT64{Le32(&got.bytes[6])} << 32));
+        break;
+      default:
+        break;
     }
     EXPECT_EQ(fields, want.fields);
   }
@@ -221,19 +233,53 @@ TEST(PageStringPackage, EveryBlockAtItsOffsetWithItsText) {
     std::u16string text;
   };
   const std::vector<Expected> table = {
-      {52, 17, u"English"}, {69, 39, u"System Information"},
-      {108, 101, u"Press <Enter> to view current system information."}, {209, 39, u"System Information"},
-      {248, 3, u""}, {251, 39, u"Press ESC to exit."}, {290, 43, u"Hardware Information"},
-      {333, 17, u"PCB SKU"}, {350, 5, u" "}, {355, 25, u"Memory Chip"}, {380, 5, u" "},
-      {385, 31, u"Reserved Field"}, {416, 3, u""}, {419, 27, u"PMIC Version"}, {446, 5, u" "},
-      {451, 23, u"PD Version"}, {474, 5, u" "}, {479, 43, u"Firmware Information"}, {522, 23, u"SE Version"},
-      {545, 5, u" "}, {550, 25, u"PBL Version"}, {575, 5, u" "}, {580, 25, u"ATF Version"}, {605, 5, u" "},
-      {610, 23, u"PM Version"}, {633, 5, u" "}, {638, 25, u"TEE Version"}, {663, 5, u" "},
-      {668, 27, u"UEFI Version"}, {695, 5, u" "}, {700, 27, u"STMM Version"}, {727, 5, u" "},
-      {732, 23, u"EC Version"}, {755, 5, u" "}, {760, 27, u"Total Memory"}, {787, 5, u" "},
-      {792, 35, u"Memory Frequency"}, {827, 5, u" "}, {832, 49, u"Source Code Information"},
-      {881, 19, u"edk2-zun"}, {900, 5, u" "}, {905, 11, u"edk2"}, {916, 5, u" "}, {921, 27, u"edk2-non-osi"},
-      {948, 5, u" "}, {953, 31, u"edk2-platforms"}, {984, 5, u" "},
+      {52, 17, u"English"},
+      {69, 39, u"System Information"},
+      {108, 101, u"Press <Enter> to view current system information."},
+      {209, 39, u"System Information"},
+      {248, 3, u""},
+      {251, 39, u"Press ESC to exit."},
+      {290, 43, u"Hardware Information"},
+      {333, 17, u"PCB SKU"},
+      {350, 5, u" "},
+      {355, 25, u"Memory Chip"},
+      {380, 5, u" "},
+      {385, 31, u"Reserved Field"},
+      {416, 3, u""},
+      {419, 27, u"PMIC Version"},
+      {446, 5, u" "},
+      {451, 23, u"PD Version"},
+      {474, 5, u" "},
+      {479, 43, u"Firmware Information"},
+      {522, 23, u"SE Version"},
+      {545, 5, u" "},
+      {550, 25, u"PBL Version"},
+      {575, 5, u" "},
+      {580, 25, u"ATF Version"},
+      {605, 5, u" "},
+      {610, 23, u"PM Version"},
+      {633, 5, u" "},
+      {638, 25, u"TEE Version"},
+      {663, 5, u" "},
+      {668, 27, u"UEFI Version"},
+      {695, 5, u" "},
+      {700, 27, u"STMM Version"},
+      {727, 5, u" "},
+      {732, 23, u"EC Version"},
+      {755, 5, u" "},
+      {760, 27, u"Total Memory"},
+      {787, 5, u" "},
+      {792, 35, u"Memory Frequency"},
+      {827, 5, u" "},
+      {832, 49, u"Source Code Information"},
+      {881, 19, u"edk2-zun"},
+      {900, 5, u" "},
+      {905, 11, u"edk2"},
+      {916, 5, u" "},
+      {921, 27, u"edk2-non-osi"},
+      {948, 5, u" "},
+      {953, 31, u"edk2-platforms"},
+      {984, 5, u" "},
   };
   size_t end = 0;
   const std::vector<UINT8> package = StringPackage();
@@ -255,11 +301,20 @@ TEST(PageStringPackage, FormReferencesOnlyIdsOneToFortySeven) {
   for (const IfrRecord &record : ParseIfr(FormPackage())) {
     std::vector<UINT16> ids;
     switch (record.opcode) {
-      case FORM_SET: ids = Fields16(record, 18, 2); break;
-      case FORM: ids = {Le16(&record.bytes[4])}; break;
-      case SUBTITLE: ids = {Le16(&record.bytes[2])}; break;  // its help is 0: no string
-      case TEXT: ids = Fields16(record, 2, 3); break;
-      default: break;
+      case FORM_SET:
+        ids = Fields16(record, 18, 2);
+        break;
+      case FORM:
+        ids = {Le16(&record.bytes[4])};
+        break;
+      case SUBTITLE:
+        ids = {Le16(&record.bytes[2])};
+        break;  // its help is 0: no string
+      case TEXT:
+        ids = Fields16(record, 2, 3);
+        break;
+      default:
+        break;
     }
     for (UINT16 id : ids) {
       EXPECT_GE(id, 1u) << "record at " << record.offset;
@@ -316,8 +371,10 @@ TEST(PageStringIds, NamesMatchTheRowsOfTheForm) {
     EXPECT_EQ(value_of_prompt[row.label], row.value) << "row with label id " << row.label;
   }
   const std::pair<EFI_STRING_ID, const char16_t *> sections[] = {
-      {STRING_HARDWARE_INFORMATION, u"Hardware Information"}, {STRING_FIRMWARE_INFORMATION, u"Firmware Information"},
-      {STRING_SOURCE_CODE_INFORMATION, u"Source Code Information"}, {STRING_EXIT_HINT, u"Press ESC to exit."},
+      {STRING_HARDWARE_INFORMATION, u"Hardware Information"},
+      {STRING_FIRMWARE_INFORMATION, u"Firmware Information"},
+      {STRING_SOURCE_CODE_INFORMATION, u"Source Code Information"},
+      {STRING_EXIT_HINT, u"Press ESC to exit."},
       {STRING_EMPTY, u""}};
   for (const auto &[id, text] : sections) {
     EXPECT_TRUE(subtitles.count(id)) << id;

@@ -39,7 +39,7 @@ TEST(SetPageString, PageListSetsOneStringInEnglishWithOneSetString) {
   SetPageString(handle, STRING_TOTAL_MEMORY_VALUE, kNewText);
 
   EXPECT_EQ(bed.Calls(""), (std::vector<std::string>{"HII.GetLanguages", "BS.AllocatePool", "HII.GetLanguages",
-                                                      "HII.SetString", "BS.FreePool"}));
+                                                     "HII.SetString", "BS.FreePool"}));
   EXPECT_EQ(Field(bed.Details("HII.GetLanguages"), "size"), (std::vector<std::string>{"0", "6"}));
   EXPECT_EQ(bed.Details("BS.AllocatePool"), std::vector<std::string>{"type=4 size=6"});
   EXPECT_EQ(Field(bed.Details("HII.SetString"), "id"), std::vector<std::string>{"36"});
@@ -160,9 +160,9 @@ TEST(SetPageString, WithoutStringProtocolDoesNothing) {
 // a ';' or NUL inside it ends.
 struct Reply {
   EFI_STATUS size_status = EFI_BUFFER_TOO_SMALL;
-  UINTN size = 0;              // reported by the size request
-  std::string content;         // written by the second request, cut to the buffer
-  UINTN second_size = 0;       // reported by the second request
+  UINTN size = 0;         // reported by the size request
+  std::string content;    // written by the second request, cut to the buffer
+  UINTN second_size = 0;  // reported by the second request
   EFI_STATUS second_status = EFI_SUCCESS;
 };
 struct Script {
