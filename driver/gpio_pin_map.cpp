@@ -15,8 +15,7 @@ struct GPIO_PIN_RUN {
 };
 
 constexpr GPIO_PIN_RUN mPinRuns[] = {
-    {1, 14, 0, 0},   {15, 24, 1, 0},   {25, 42, 0, 14},  {43, 74, 3, 0},
-    {75, 106, 4, 0}, {107, 138, 5, 0}, {139, 155, 6, 0},
+    {1, 14, 0, 0}, {15, 24, 1, 0}, {25, 42, 0, 14}, {43, 74, 3, 0}, {75, 106, 4, 0}, {107, 138, 5, 0}, {139, 155, 6, 0},
 };
 
 // A run must stay inside the map, inside one 32-bit register and on a

@@ -10,10 +10,10 @@ inline constexpr UINT32 GPIO_PIN_COUNT = 157;
 inline constexpr UINT32 GPIO_NO_CONTROLLER = 0xFF;
 
 struct GPIO_PIN_MAP_ENTRY {
-  UINT32 Pin;         // equal to the row index
-  UINT32 Controller;  // 0..GPIO_CONTROLLER_COUNT-1, or GPIO_NO_CONTROLLER
-  UINT32 Mask;        // the line's single bit in the controller's registers
-  UINT32 Reserved[2]; // carried by the board's table, never read
+  UINT32 Pin;          // equal to the row index
+  UINT32 Controller;   // 0..GPIO_CONTROLLER_COUNT-1, or GPIO_NO_CONTROLLER
+  UINT32 Mask;         // the line's single bit in the controller's registers
+  UINT32 Reserved[2];  // carried by the board's table, never read
 };
 static_assert(sizeof(GPIO_PIN_MAP_ENTRY) == 20, "pin map row");
 

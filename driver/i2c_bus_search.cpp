@@ -41,8 +41,8 @@ EFI_HANDLE FindPdBusHandle(const EFI_HANDLE *Handles, UINTN Count) {
 EFI_STATUS LocatePdI2cMaster(EFI_I2C_MASTER_PROTOCOL **I2c) {
   UINTN count = 0;
   EFI_HANDLE *handles = nullptr;
-  EFI_STATUS status = gBootServices->LocateHandleBuffer(ByProtocol, &EFI_I2C_MASTER_PROTOCOL_GUID, nullptr, &count,
-                                                        &handles);
+  EFI_STATUS status =
+      gBootServices->LocateHandleBuffer(ByProtocol, &EFI_I2C_MASTER_PROTOCOL_GUID, nullptr, &count, &handles);
   if (EFI_ERROR(status)) {
     return status;
   }

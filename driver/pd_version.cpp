@@ -1,6 +1,6 @@
 // The PD controller's version exchange, three requests each completed
 // before StartRequest returns:
-//   1. write 3A 03 00 00 00        selects the status register
+//   1. write 3A 03 00 00 00        status command
 //   2. read 1 byte                 status: bits 7..6 = 01, bits 5..0 = 0x0B
 //   3. write 80, read 11 bytes     the version record
 // Version record: byte 0 its length (11), 3 boot patch, 4 boot minor,

@@ -19,6 +19,6 @@ struct PD_VERSION {
 
 // Finds the PD bus and runs the version exchange; on success all six fields
 // are set. Stateless: every call searches and asks again. Any failing step
-// ends the query with an error status and leaves Version unspecified;
+// ends the query with an error status and leaves Version untouched;
 // EFI_OUT_OF_RESOURCES when a request packet cannot be allocated.
 EFI_STATUS QueryPdVersion(PD_VERSION *Version);

@@ -23,12 +23,12 @@ struct ControllerWiring {
 const std::vector<ControllerWiring> &BoardWiring() {
   static const std::vector<ControllerWiring> wiring = {
       {0, {{1, 14}, {25, 42}}},  // lines 0..13, then 14..31
-      {1, {{15, 24}}},
-      {2, {}},
-      {3, {{43, 74}}},
-      {4, {{75, 106}}},
-      {5, {{107, 138}}},
-      {6, {{139, 155}}},
+      {1, {{15, 24}}},           // lines 0..9
+      {2, {}},                   // no board pin
+      {3, {{43, 74}}},           // all 32 lines
+      {4, {{75, 106}}},          // all 32 lines
+      {5, {{107, 138}}},         // all 32 lines
+      {6, {{139, 155}}},         // lines 0..16
   };
   return wiring;
 }
@@ -94,9 +94,7 @@ GpioLine GpioBank::Wired(UINT32 pin) const {
   return *line;
 }
 
-void GpioBank::SetBit(UINT32 &reg, UINT32 bit, bool on) {
-  reg = on ? (reg | (1U << bit)) : (reg & ~(1U << bit));
-}
+void GpioBank::SetBit(UINT32 &reg, UINT32 bit, bool on) { reg = on ? (reg | (1U << bit)) : (reg & ~(1U << bit)); }
 
 void GpioBank::SetLevel(UINT32 pin, bool high) {
   const GpioLine line = Wired(pin);

@@ -24,8 +24,7 @@ I2cMasterModel::I2cMasterModel() {
   interface_.owner = this;
 }
 
-EFI_HANDLE I2cMasterModel::Publish(Platform &platform, const std::vector<UINT8> &device_path,
-                                   bool with_device_path) {
+EFI_HANDLE I2cMasterModel::Publish(Platform &platform, const std::vector<UINT8> &device_path, bool with_device_path) {
   EFI_HANDLE handle = platform.Publish(EFI_I2C_MASTER_PROTOCOL_GUID, &interface_.protocol);
   if (!with_device_path) {
     return handle;

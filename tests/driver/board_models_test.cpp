@@ -6,41 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "boards/board_config.h"
 #include "platform/guids.h"
 #include "sim/firmware_version_model.h"
-#include "sim/gpio_model.h"
 #include "sim/i2c_master_model.h"
-#include "sim/memory_info_model.h"
 #include "sim/pd_controller_model.h"
 #include "sim/platform.h"
 
 namespace {
 
 using Bytes = std::vector<UINT8>;
-
-TEST(BoardModels, MemoryInformationSitsAtItsByteOffsets) {
-  sim::Platform platform;
-  sim::MemoryInfoModel memory(8191, 2133);
-  memory.Publish(platform);
-  void *found = nullptr;
-  ASSERT_EQ(platform.BootServices()->LocateProtocol(&MEMORY_INFO_PROTOCOL_GUID, nullptr, &found), EFI_SUCCESS);
-  const auto *interface = static_cast<const UINT8 *>(found);
-  const UINT8 *record = nullptr;
-  std::memcpy(&record, interface + 16, sizeof record);
-  ASSERT_NE(record, nullptr);
-  UINT32 mib = 0;
-  UINT16 clock = 0;
-  std::memcpy(&mib, record + 12, 4);
-  std::memcpy(&clock, record + 20, 2);
-  EXPECT_EQ(mib, 8191u);
-  EXPECT_EQ(clock, 2133u);
-  EXPECT_EQ(record[11], sim::MemoryInfoModel::kFill);
-  EXPECT_EQ(record[16], sim::MemoryInfoModel::kFill);
-  memory.SetNullRecord(true);
-  std::memcpy(&record, interface + 16, sizeof record);
-  EXPECT_EQ(record, nullptr);
-}
 
 TEST(BoardModels, FirmwareVersionsAnswerThroughTheTwelfthEntry) {
   sim::Platform platform;
@@ -64,7 +38,7 @@ TEST(BoardModels, FirmwareVersionsAnswerThroughTheTwelfthEntry) {
     const char16_t *text;  // nullptr: a garbage pointer is left behind
   };
   const Case cases[] = {
-      {3, EFI_SUCCESS, u"v2.9-atf"}, {5, EFI_NOT_FOUND, nullptr},       {0, EFI_DEVICE_ERROR, nullptr},
+      {3, EFI_SUCCESS, u"v2.9-atf"},  {5, EFI_NOT_FOUND, nullptr},      {0, EFI_DEVICE_ERROR, nullptr},
       {7, EFI_SUCCESS, u"7.0.0-sim"}, {8, EFI_INVALID_PARAMETER, u"x"},
   };
   for (const Case &c : cases) {
@@ -86,7 +60,7 @@ TEST(BoardModels, FirmwareVersionsAnswerThroughTheTwelfthEntry) {
     }
   }
   EXPECT_EQ(traced, (std::vector<std::string>{"component=3", "component=5", "component=0 injected", "component=7",
-                                               "component=8"}));
+                                              "component=8"}));
 }
 
 TEST(BoardModels, I2cMasterRefusesMalformedPacketsAndNacksEmptyAddresses) {
@@ -116,8 +90,7 @@ TEST(BoardModels, I2cMasterRefusesMalformedPacketsAndNacksEmptyAddresses) {
   for (const Case &c : cases) {
     EFI_I2C_REQUEST_PACKET packet = {c.count, {{c.flags, c.length, c.buffer ? &byte : nullptr}}};
     EFI_STATUS reported = EFI_SUCCESS;
-    EXPECT_EQ(i2c->StartRequest(i2c, c.address, c.packet ? &packet : nullptr, nullptr, &reported), c.status)
-        << c.name;
+    EXPECT_EQ(i2c->StartRequest(i2c, c.address, c.packet ? &packet : nullptr, nullptr, &reported), c.status) << c.name;
     EXPECT_EQ(reported, c.status) << c.name;
   }
   EXPECT_EQ(bus.Violations().size(), 5u);
@@ -143,22 +116,6 @@ TEST(BoardModels, AScribbledI2cFaultStillMovesTheBytes) {
   EXPECT_EQ(i2c->StartRequest(i2c, 0x72, &read, nullptr, nullptr), EFI_TIMEOUT);
   EXPECT_EQ(status, sim::PdControllerModel::kReadyStatus);
   EXPECT_EQ(bus.Requests().back().operations[0].bytes, Bytes{sim::PdControllerModel::kReadyStatus});
-}
-
-TEST(BoardModels, GpioRegistersReadZeroElsewhereAndIgnoreWrites) {
-  sim::Platform platform;
-  sim::GpioBank gpio(platform.bus());
-  gpio.SetInput(60, true);
-  const UINTN base = mGpioControllerBase[3];
-  EXPECT_EQ(platform.bus().Read(base + 0x04), 1u << 17);
-  EXPECT_EQ(platform.bus().Read(base + 0x10), 1u << 17);
-  for (UINTN offset : {0x08, 0x0C, 0x14, 0xFFC}) {
-    EXPECT_EQ(platform.bus().Read(base + offset), 0u) << offset;
-  }
-  platform.bus().Write(base + 0x10, 0);
-  EXPECT_EQ(platform.bus().Read(base + 0x10), 1u << 17);
-  EXPECT_EQ(gpio.Writes(), 1u);
-  EXPECT_TRUE(platform.Violations().empty());
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
 // GPIO pin and strap reads on the simulated board: results, the register
 // accesses behind them, and the refusals.
+#include "driver/board_straps.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "boards/board_config.h"
-#include "driver/board_straps.h"
 #include "sim/gpio_model.h"
 #include "sim/platform.h"
 
@@ -99,9 +100,12 @@ TEST_F(BoardStrapsTest, PinsWithoutALineOrOutsideTheMapAreRefusedWithoutAnyAcces
     EFI_STATUS status;
   };
   const Case cases[] = {
-      {0, true, EFI_DEVICE_ERROR},          {156, true, EFI_DEVICE_ERROR},
-      {157, true, EFI_INVALID_PARAMETER},   {1000, true, EFI_INVALID_PARAMETER},
-      {0xFFFFFFFF, true, EFI_INVALID_PARAMETER}, {49, false, EFI_INVALID_PARAMETER},
+      {0, true, EFI_DEVICE_ERROR},
+      {156, true, EFI_DEVICE_ERROR},
+      {157, true, EFI_INVALID_PARAMETER},
+      {1000, true, EFI_INVALID_PARAMETER},
+      {0xFFFFFFFF, true, EFI_INVALID_PARAMETER},
+      {49, false, EFI_INVALID_PARAMETER},
   };
   for (const Case &c : cases) {
     platform_.bus().ClearLog();
@@ -163,12 +167,27 @@ TEST_F(BoardStrapsTest, AFailingPinStopsTheWalkAndLeavesAllOnes) {
     std::vector<UINTN> offsets_read;  // in controller 3's block, in order
   };
   const Case cases[] = {
-      {"later strap handed to another function", {49, 50, 57, 60}, 4, false,
-       [](sim::GpioBank &g) { g.SetMode(57, true); }, EFI_DEVICE_ERROR, {M, D, I, M, D, I, M}},
-      {"first strap is an output", {49, 50, 57, 60}, 4, false,
-       [](sim::GpioBank &g) { g.SetDirection(49, false); }, EFI_DEVICE_ERROR, {M, D}},
-      {"last strap is an output", {49, 50, 57, 60}, 4, false,
-       [](sim::GpioBank &g) { g.SetDirection(60, false); }, EFI_DEVICE_ERROR, {M, D, I, M, D, I, M, D, I, M, D}},
+      {"later strap handed to another function",
+       {49, 50, 57, 60},
+       4,
+       false,
+       [](sim::GpioBank &g) { g.SetMode(57, true); },
+       EFI_DEVICE_ERROR,
+       {M, D, I, M, D, I, M}},
+      {"first strap is an output",
+       {49, 50, 57, 60},
+       4,
+       false,
+       [](sim::GpioBank &g) { g.SetDirection(49, false); },
+       EFI_DEVICE_ERROR,
+       {M, D}},
+      {"last strap is an output",
+       {49, 50, 57, 60},
+       4,
+       false,
+       [](sim::GpioBank &g) { g.SetDirection(60, false); },
+       EFI_DEVICE_ERROR,
+       {M, D, I, M, D, I, M, D, I, M, D}},
       {"pin without a line", {49, 0, 50}, 3, false, nullptr, EFI_DEVICE_ERROR, {M, D, I}},
       {"pin beyond the map", {157, 49}, 2, false, nullptr, EFI_INVALID_PARAMETER, {}},
       {"no pins", {49}, 0, false, nullptr, EFI_INVALID_PARAMETER, {}},

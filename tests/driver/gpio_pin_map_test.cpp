@@ -1,12 +1,13 @@
 // The compile-time pin map against the board's wiring as the simulator
 // writes it (controller lines in bit order) and against the run boundaries
 // of the board documentation.
+#include "driver/gpio_pin_map.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 #include <utility>
 
-#include "driver/gpio_pin_map.h"
 #include "sim/gpio_model.h"
 
 namespace {
@@ -29,10 +30,26 @@ TEST(GpioPinMap, RunBoundariesAndStrapPinsAreWhereTheBoardPutsThem) {
     UINT32 pin, controller, mask;
   };
   const Row rows[] = {
-      {0, GPIO_NO_CONTROLLER, 0}, {1, 0, 1u << 0},     {14, 0, 1u << 13},  {15, 1, 1u << 0},   {24, 1, 1u << 9},
-      {25, 0, 1u << 14},          {42, 0, 1u << 31},   {43, 3, 1u << 0},   {74, 3, 1u << 31},  {75, 4, 1u << 0},
-      {106, 4, 1u << 31},         {107, 5, 1u << 0},   {138, 5, 1u << 31}, {139, 6, 1u << 0},  {155, 6, 1u << 16},
-      {156, GPIO_NO_CONTROLLER, 0}, {49, 3, 0x40},     {50, 3, 0x80},      {57, 3, 0x4000},    {60, 3, 0x20000},
+      {0, GPIO_NO_CONTROLLER, 0},
+      {1, 0, 1u << 0},
+      {14, 0, 1u << 13},
+      {15, 1, 1u << 0},
+      {24, 1, 1u << 9},
+      {25, 0, 1u << 14},
+      {42, 0, 1u << 31},
+      {43, 3, 1u << 0},
+      {74, 3, 1u << 31},
+      {75, 4, 1u << 0},
+      {106, 4, 1u << 31},
+      {107, 5, 1u << 0},
+      {138, 5, 1u << 31},
+      {139, 6, 1u << 0},
+      {155, 6, 1u << 16},
+      {156, GPIO_NO_CONTROLLER, 0},
+      {49, 3, 0x40},
+      {50, 3, 0x80},
+      {57, 3, 0x4000},
+      {60, 3, 0x20000},
   };
   for (const Row &r : rows) {
     EXPECT_EQ(mPinMap.Row[r.pin].Controller, r.controller) << "pin " << r.pin;

@@ -1,5 +1,7 @@
 // The PD controller query on a simulated board: the bus search, the exact
 // I2C exchange, the version record, every failure, and the pool.
+#include "driver/pd_version.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "driver/pd_version.h"
 #include "platform/guids.h"
 #include "platform/module_globals.h"
 #include "sim/i2c_master_model.h"
@@ -113,10 +114,9 @@ TEST(PdVersionQuery, SendsExactlyTheThreeRequestsEachInItsOwnPoolPacket) {
   }
   // Each packet is allocated right before its request and freed right after.
   const std::vector<std::string> services = {
-      "BS.LocateHandleBuffer", "BS.HandleProtocol", "BS.FreePool",      "BS.HandleProtocol",
-      "BS.AllocatePool",       "I2C.StartRequest",  "BS.FreePool",      "BS.AllocatePool",
-      "I2C.StartRequest",      "BS.FreePool",       "BS.AllocatePool",  "I2C.StartRequest",
-      "BS.FreePool"};
+      "BS.LocateHandleBuffer", "BS.HandleProtocol", "BS.FreePool",     "BS.HandleProtocol", "BS.AllocatePool",
+      "I2C.StartRequest",      "BS.FreePool",       "BS.AllocatePool", "I2C.StartRequest",  "BS.FreePool",
+      "BS.AllocatePool",       "I2C.StartRequest",  "BS.FreePool"};
   EXPECT_EQ(board.Services(), services);
 }
 
