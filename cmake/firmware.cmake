@@ -7,11 +7,15 @@ set(SYSINFO_FIRMWARE_COMPILE_FLAGS
 add_compile_options(${SYSINFO_FIRMWARE_COMPILE_FLAGS})
 set(SYSINFO_DRIVER_FLAGS "")
 
-# Links a PE32+ EFI image from the given libraries with `entry` as its entry
-# point: no C runtime, no imports, 4 KiB sections, base relocations kept.
+# Links a PE32+ EFI image `name`.efi from the given libraries with `entry` as
+# its entry point: no C runtime, no imports, base relocations kept. lld-link
+# aligns sections to 4 KiB by default (an explicit /align draws a warning
+# outside /driver links). The suffix is set here because the Generic
+# platform module resets the toolchain's executable suffix.
 function(sysinfo_add_efi_image name entry subsystem)
   add_executable(${name})
+  set_target_properties(${name} PROPERTIES SUFFIX .efi)
   target_link_libraries(${name} PRIVATE ${ARGN})
   target_link_options(${name} PRIVATE -fuse-ld=lld -nostdlib
-      -Wl,-entry:${entry} -Wl,-subsystem:${subsystem} -Wl,-align:4096 -Wl,-dynamicbase)
+      -Wl,-entry:${entry} -Wl,-subsystem:${subsystem} -Wl,-dynamicbase)
 endfunction()
