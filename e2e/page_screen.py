@@ -36,7 +36,7 @@ def highlighted_row(screen):
 
 def help_text(screen):
     """The help column's text, lines joined with single spaces."""
-    parts = [screen.display[y][HELP_COLUMN:].strip() for y in CONTENT_ROWS]
+    parts = [screen.display[y][HELP_COLUMN:].strip() for y in PAGE_ROWS]
     return " ".join(part for part in parts if part and part not in ("v", "^"))
 
 
@@ -73,6 +73,10 @@ def page_entries(lines):
         elif value and entries:
             entries[-1][1].append(value)
     return entries
+
+
+def normalised(text):
+    return re.sub(r"\s+", " ", text).strip()
 
 
 def shows_text(shown, lines):

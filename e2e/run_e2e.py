@@ -207,21 +207,27 @@ def readback_boot(ctx, scenario, expected):
 
 # Boot 2: the page in the setup browser --------------------------------------------
 
-def select_entry(session, label, report, presses=30):
-    """Moves the highlight to the menu entry `label` and opens it."""
+def highlight_entry(session, label, report, presses=30):
+    """Moves the highlight to the menu entry `label`."""
     for _ in range(presses):
         screen = session.screen()
         target, current = page_screen.find_row(screen, label), page_screen.highlighted_row(screen)
         if target is None:
             break
         if current == target:
-            session.send(KEY_ENTER)
-            session.wait_quiet()
             return True
         session.send(KEY_DOWN if current is None or current < target else KEY_UP)
         session.wait_quiet(0.4)
     report.check(False, "menu entry %r reachable" % label, session.screen_text())
     return False
+
+
+def open_entry(session, label, report):
+    if not highlight_entry(session, label, report):
+        return False
+    session.send(KEY_ENTER)
+    session.wait_quiet()
+    return True
 
 
 def expected_entries(expected):
@@ -288,15 +294,20 @@ def navigate_boot(ctx, scenario, expected):
             boot_to_script(session)
             session.wait_for(rb"Device Manager", 60)
             session.wait_quiet()
-            if not select_entry(session, "Device Manager", report):
+            if not open_entry(session, "Device Manager", report):
                 return report
             session.wait_for(rb"Devices List", 30)
-            screen = session.screen()
+            session.wait_quiet()
             title = expected[2]
-            report.equal(sum(1 for y in page_screen.CONTENT_ROWS if page_screen.find_row(screen, title) == y), 1,
-                         "Device Manager entries titled %r" % title)
-            if not select_entry(session, title, report):
+            entries = [line for line in page_screen.content_lines(session.screen())
+                       if line.lstrip("> ").strip() == title]
+            report.equal(len(entries), 1, "Device Manager entries titled %r" % title)
+            if not highlight_entry(session, title, report):
                 return report
+            report.equal(page_screen.normalised(page_screen.help_text(session.screen())),
+                         page_screen.normalised(expected[3]), "help text of the Device Manager entry")
+            session.send(KEY_ENTER)
+            session.wait_quiet()
             session.wait_for(re.escape(expected[7].encode()), 30)
             session.wait_quiet()
             lines, first = gather_page(session, run_dir)
