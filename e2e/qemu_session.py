@@ -68,6 +68,18 @@ def ppm_to_png(ppm_path, png_path):
     return width, height
 
 
+_live_sessions = set()
+_stopping = threading.Event()
+
+
+def end_all_sessions(*_):
+    """Signal handler: ends every running QEMU and lets no new one start."""
+    _stopping.set()
+    for session in list(_live_sessions):
+        session.close()
+    raise KeyboardInterrupt
+
+
 class QemuSession:
     def __init__(self, run_dir, disk_image, time_limit, graphics=True):
         self.run_dir = Path(run_dir)
@@ -100,11 +112,14 @@ class QemuSession:
         return ["timeout", "--kill-after=5", str(int(self.time_limit)), *args]
 
     def __enter__(self):
+        if _stopping.is_set():
+            raise BootError("run interrupted")
         self.run_dir.mkdir(parents=True, exist_ok=True)
         (self.run_dir / "monitor.sock").unlink(missing_ok=True)
         self._process = subprocess.Popen(self.command(), cwd=self.run_dir, stdin=subprocess.PIPE,
                                          stdout=subprocess.PIPE, stderr=open(self.run_dir / "qemu.stderr", "wb"),
                                          start_new_session=True)
+        _live_sessions.add(self)
         threading.Thread(target=self._read, daemon=True).start()
         return self
 
@@ -125,11 +140,19 @@ class QemuSession:
     def close(self):
         if self._process is None:
             return
+        _live_sessions.discard(self)
+        # SIGTERM to `timeout` passes on to QEMU, which it then waits for;
+        # the whole process group is killed only if that does not end it.
         if self._process.poll() is None:
+            self._process.send_signal(signal.SIGTERM)
             try:
-                os.killpg(self._process.pid, signal.SIGKILL)
-            except ProcessLookupError:
+                self._process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
                 pass
+        try:
+            os.killpg(self._process.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
         self._process.wait()
         (self.run_dir / "serial.log").write_bytes(bytes(self.output))
 

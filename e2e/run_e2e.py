@@ -19,6 +19,7 @@ import concurrent.futures
 import json
 import re
 import shutil
+import signal
 import sys
 import time
 import zlib
@@ -32,7 +33,7 @@ import page_model  # noqa: E402
 import page_screen  # noqa: E402
 from expected import expected_strings, read_source_ids, read_wide_constants  # noqa: E402
 from qemu_session import (AAVMF_CODE, AAVMF_VARS, KEY_DOWN, KEY_ENTER, KEY_UP, QEMU,  # noqa: E402
-                          BootError, QemuSession, make_fat_disk)
+                          BootError, QemuSession, end_all_sessions, make_fat_disk)
 
 SKIPPED = 77
 ANSI = re.compile(rb"\x1b\[[0-9;=?]*[A-Za-z]")
@@ -355,7 +356,8 @@ def main():
     parser.add_argument("--scenario", action="append", help="run only these scenarios")
     parser.add_argument("--jobs", type=int, default=2, help="boots run at once")
     parser.add_argument("--no-browser", action="store_true", help="skip the setup-browser boots")
-    parser.add_argument("--docs-png", help="also copy the first scenario's page screenshot here")
+    parser.add_argument("--docs-png", help="also copy the first scenario's page screenshots here "
+                                           "(the page as it opens, and <name>-bottom.png scrolled down)")
     args = parser.parse_args()
 
     ctx = Context(args)
@@ -371,12 +373,21 @@ def main():
         scenarios = [s for s in scenarios if s["name"] in args.scenario]
     boots = [readback_boot] + ([] if args.no_browser else [navigate_boot])
 
+    # A ctest timeout or ^C ends the emulators too (each also has its own limit).
+    signal.signal(signal.SIGTERM, end_all_sessions)
+    signal.signal(signal.SIGINT, end_all_sessions)
     started = time.monotonic()
     ctx.out.mkdir(parents=True, exist_ok=True)
-    with concurrent.futures.ThreadPoolExecutor(max_workers=args.jobs) as pool:
-        futures = [pool.submit(boot, ctx, scenario, expected_strings(scenario, ctx.board, ctx.source_ids))
-                   for scenario in scenarios for boot in boots]
+    pool = concurrent.futures.ThreadPoolExecutor(max_workers=args.jobs)
+    futures = [pool.submit(boot, ctx, scenario, expected_strings(scenario, ctx.board, ctx.source_ids))
+               for scenario in scenarios for boot in boots]
+    try:
         reports = [future.result() for future in futures]
+    except KeyboardInterrupt:
+        pool.shutdown(wait=False, cancel_futures=True)
+        print("interrupted; emulators ended")
+        return 130
+    pool.shutdown()
     elapsed = time.monotonic() - started
 
     failed = 0
@@ -389,7 +400,10 @@ def main():
             print("       FAILED: %s" % failure)
         failed += bool(report.failures)
     if args.docs_png and not args.no_browser:
-        shutil.copyfile(ctx.out / scenarios[0]["name"] / "browser" / "page.png", args.docs_png)
+        browser = ctx.out / scenarios[0]["name"] / "browser"
+        docs = Path(args.docs_png)
+        shutil.copyfile(browser / "page.png", docs)
+        shutil.copyfile(browser / "page-bottom.png", docs.with_name(docs.stem + "-bottom.png"))
     print("driver: %s" % ctx.driver)
     print("%d passed, %d failed (%d boots in %.1f s)" % (len(reports) - failed, failed, len(reports), elapsed))
     return 1 if failed else 0
