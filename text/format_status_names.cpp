@@ -1,0 +1,48 @@
+#include "text/format_convert.h"
+
+const CHAR8 mStatusSuccessNames[STATUS_SUCCESS_NAME_COUNT][STATUS_SUCCESS_NAME_SIZE] = {
+    "Success",
+    "Warning Unknown Glyph",
+    "Warning Delete Failure",
+    "Warning Write Failure",
+    "Warning Buffer Too Small",
+    "Warning Stale Data",
+};
+
+// Entry 0 is never shown: an error code of 0 prints as a number.
+const CHAR8 mStatusErrorNames[STATUS_ERROR_NAME_COUNT][STATUS_ERROR_NAME_SIZE] = {
+    "",
+    "Load Error",
+    "Invalid Parameter",
+    "Unsupported",
+    "Bad Buffer Size",
+    "Buffer Too Small",
+    "Not Ready",
+    "Device Error",
+    "Write Protected",
+    "Out of Resources",
+    "Volume Corrupt",
+    "Volume Full",
+    "No Media",
+    "Media changed",
+    "Not Found",
+    "Access Denied",
+    "No Response",
+    "No mapping",
+    "Time out",
+    "Not started",
+    "Already started",
+    "Aborted",
+    "ICMP Error",
+    "TFTP Error",
+    "Protocol Error",
+    "Incompatible Version",
+    "Security Violation",
+    "CRC Error",
+    "End of Media",
+    "Reserved (29)",
+    "Reserved (30)",
+    "End of File",
+    "Invalid Language",
+    "Compromised Data",
+};

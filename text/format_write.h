@@ -1,0 +1,29 @@
+// Storing text of the format engine. Every character it stores goes
+// through FillRepeated, which never stores at or beyond End: the engine
+// passes the buffer's end position (the terminator's place) for text and
+// one past it for the terminator, so output is cut exactly at the buffer.
+#pragma once
+
+#include "platform/types.h"
+#include "text/format_convert.h"
+#include "text/format_parse.h"
+
+// Stored for a 16-bit unit whose low 8 bits are 0.
+inline constexpr CHAR8 FORMAT_UNPRINTABLE = '?';
+
+// Stores Character at Cursor and advances, Count times at most and only
+// while Cursor is below End; a Count of 0 or less stores nothing. Returns
+// the new cursor.
+CHAR8 *FillRepeated(CHAR8 *Cursor, const CHAR8 *End, INT64 Count, CHAR8 Character);
+
+// Spaces that pad a field of Field characters to the spec's width (0 when
+// no width was given or the width does not exceed the field).
+INT64 WidthPadding(const FORMAT_SPEC *Spec, INT64 Field);
+
+// Width padding, sign, leading zeros, digits (with ',' between groups of
+// three when grouped), width padding.
+CHAR8 *EmitNumber(CHAR8 *Cursor, const CHAR8 *End, const FORMAT_SPEC *Spec, const NUMBER_TEXT *Number);
+
+// Width padding, spaces up to the field, the text's units (each stored as
+// its low 8 bits, FORMAT_UNPRINTABLE when those are 0), width padding.
+CHAR8 *EmitText(CHAR8 *Cursor, const CHAR8 *End, const FORMAT_SPEC *Spec, const TEXT_FIELD *Text);
