@@ -1,9 +1,10 @@
 # Flags of the firmware flavour: freestanding, no exceptions, RTTI, stack
 # protector, stack probes or unwind tables; integer registers only.
+set(SYSINFO_FIRMWARE_OPT -Os CACHE STRING "Optimisation flags of the firmware flavour")
 set(SYSINFO_FIRMWARE_COMPILE_FLAGS
     -ffreestanding -fno-exceptions -fno-rtti -fno-stack-protector -mno-stack-arg-probe
     -fno-unwind-tables -fno-asynchronous-unwind-tables -mgeneral-regs-only
-    -fno-threadsafe-statics -Os -Wall -Wextra -Werror)
+    -fno-threadsafe-statics ${SYSINFO_FIRMWARE_OPT} -Wall -Wextra -Werror)
 add_compile_options(${SYSINFO_FIRMWARE_COMPILE_FLAGS})
 set(SYSINFO_DRIVER_FLAGS "")
 
