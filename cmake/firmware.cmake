@@ -1,17 +1,22 @@
 # Flags of the firmware flavour: freestanding, no exceptions, RTTI, stack
 # protector, stack probes or unwind tables; integer registers only.
+set(SYSINFO_FIRMWARE_OPT -Os CACHE STRING "Optimisation flags of the firmware flavour")
 set(SYSINFO_FIRMWARE_COMPILE_FLAGS
     -ffreestanding -fno-exceptions -fno-rtti -fno-stack-protector -mno-stack-arg-probe
     -fno-unwind-tables -fno-asynchronous-unwind-tables -mgeneral-regs-only
-    -fno-threadsafe-statics -Os -Wall -Wextra -Werror)
+    -fno-threadsafe-statics ${SYSINFO_FIRMWARE_OPT} -Wall -Wextra -Werror)
 add_compile_options(${SYSINFO_FIRMWARE_COMPILE_FLAGS})
 set(SYSINFO_DRIVER_FLAGS "")
 
-# Links a PE32+ EFI image from the given libraries with `entry` as its entry
-# point: no C runtime, no imports, 4 KiB sections, base relocations kept.
+# Links a PE32+ EFI image `name`.efi from the given libraries with `entry` as
+# its entry point: no C runtime, no imports, base relocations kept. lld-link
+# aligns sections to 4 KiB by default (an explicit /align draws a warning
+# outside /driver links). The suffix is set here because the Generic
+# platform module resets the toolchain's executable suffix.
 function(sysinfo_add_efi_image name entry subsystem)
   add_executable(${name})
+  set_target_properties(${name} PROPERTIES SUFFIX .efi)
   target_link_libraries(${name} PRIVATE ${ARGN})
   target_link_options(${name} PRIVATE -fuse-ld=lld -nostdlib
-      -Wl,-entry:${entry} -Wl,-subsystem:${subsystem} -Wl,-align:4096 -Wl,-dynamicbase)
+      -Wl,-entry:${entry} -Wl,-subsystem:${subsystem} -Wl,-dynamicbase)
 endfunction()

@@ -28,7 +28,9 @@ class Platform {
   EFI_HANDLE ImageHandle() { return image_handle_; }
 
   Pool &pool() { return pool_; }
+  const Pool &pool() const { return pool_; }
   HandleDatabase &handles() { return handles_; }
+  const HandleDatabase &handles() const { return handles_; }
   CallLog &calls() { return calls_; }
   RegisterBus &bus() { return bus_; }
 

@@ -1,0 +1,121 @@
+#include "driver/driver_entry.h"
+
+#include "boards/board_config.h"
+#include "driver/hardware_info.h"
+#include "hii/package_list.h"
+#include "hii/page_packages.h"
+#include "hii/page_string.h"
+#include "hii/page_strings.h"
+#include "platform/guids.h"
+#include "platform/module_globals.h"
+#include "platform/platform_protocols.h"
+#include "serial/console_uart.h"
+
+extern const PAGE_DEVICE_PATH mPageDevicePath = {
+    {{HARDWARE_DEVICE_PATH, HW_VENDOR_DP, {sizeof(VENDOR_DEVICE_PATH), 0}}, PAGE_GUID},
+    {END_DEVICE_PATH_TYPE, END_ENTIRE_DEVICE_PATH_SUBTYPE, {sizeof(EFI_DEVICE_PATH_PROTOCOL), 0}},
+};
+
+namespace {
+
+// Firmware components in the order they are asked for, with their rows.
+struct COMPONENT_ROW {
+  UINT32 Component;
+  EFI_STRING_ID Value;
+};
+
+constexpr COMPONENT_ROW mComponentRows[] = {
+    {0, STRING_SE_VERSION_VALUE},  {2, STRING_PBL_VERSION_VALUE}, {3, STRING_ATF_VERSION_VALUE},
+    {1, STRING_PM_VERSION_VALUE},  {4, STRING_TEE_VERSION_VALUE}, {7, STRING_UEFI_VERSION_VALUE},
+    {6, STRING_STMM_VERSION_VALUE}, {5, STRING_EC_VERSION_VALUE},
+};
+
+struct SOURCE_ROW {
+  EFI_STRING_ID Value;
+  const CHAR16 *CommitId;
+};
+
+constexpr SOURCE_ROW mSourceRows[] = {
+    {STRING_EDK2_ZUN_VALUE, mSourceIdEdk2Zun},
+    {STRING_EDK2_VALUE, mSourceIdEdk2},
+    {STRING_EDK2_NON_OSI_VALUE, mSourceIdEdk2NonOsi},
+    {STRING_EDK2_PLATFORMS_VALUE, mSourceIdEdk2Platforms},
+};
+
+constexpr const CHAR16 *mNotAvailable = u"N/A";
+
+// A failed look-up leaves the pointer as it was, whatever the service wrote.
+template <typename PROTOCOL>
+void LocateInto(const EFI_GUID *Guid, PROTOCOL **Slot) {
+  void *interface = nullptr;
+  if (!EFI_ERROR(gBootServices->LocateProtocol(Guid, nullptr, &interface))) {
+    *Slot = static_cast<PROTOCOL *>(interface);
+  }
+}
+
+void LocateHiiProtocols() {
+  LocateInto(&EFI_HII_STRING_PROTOCOL_GUID, &gStringProtocol);
+  LocateInto(&EFI_HII_DATABASE_PROTOCOL_GUID, &gDatabaseProtocol);
+  LocateInto(&EFI_HII_CONFIG_ROUTING_PROTOCOL_GUID, &gConfigRoutingProtocol);
+  LocateInto(&EFI_HII_FONT_PROTOCOL_GUID, &gFontProtocol);
+  LocateInto(&EFI_HII_IMAGE_PROTOCOL_GUID, &gImageProtocol);
+}
+
+void ShowFirmwareVersions(EFI_HII_HANDLE HiiHandle) {
+  void *interface = nullptr;
+  if (EFI_ERROR(gBootServices->LocateProtocol(&FIRMWARE_VERSION_PROTOCOL_GUID, nullptr, &interface)) ||
+      interface == nullptr) {
+    return;
+  }
+  const auto *firmware = static_cast<const FIRMWARE_VERSION_PROTOCOL *>(interface);
+  if (firmware->GetComponentVersion == nullptr) {
+    return;
+  }
+  for (const COMPONENT_ROW &row : mComponentRows) {
+    CHAR16 *text = nullptr;
+    UINT32 aux = 0;
+    const EFI_STATUS status = firmware->GetComponentVersion(row.Component, &text, &aux);
+    SetPageString(HiiHandle, row.Value, EFI_ERROR(status) || text == nullptr ? mNotAvailable : text);
+  }
+}
+
+void ShowSourceIds(EFI_HII_HANDLE HiiHandle) {
+  for (const SOURCE_ROW &row : mSourceRows) {
+    SetPageString(HiiHandle, row.Value, row.CommitId);
+  }
+}
+
+}  // namespace
+
+extern "C" EFI_STATUS EFIAPI DriverEntry(EFI_HANDLE ImageHandle, EFI_SYSTEM_TABLE *SystemTable) {
+  (void)ImageHandle;
+  InitConsoleUart();
+
+  gSystemTable = SystemTable;
+  gBootServices = SystemTable->BootServices;
+  LocateHiiProtocols();
+  if (gStringProtocol == nullptr || gDatabaseProtocol == nullptr) {
+    return EFI_NOT_FOUND;
+  }
+
+  void *device_path = const_cast<PAGE_DEVICE_PATH *>(&mPageDevicePath);
+  EFI_HANDLE handle = nullptr;
+  const EFI_STATUS status =
+      gBootServices->InstallMultipleProtocolInterfaces(&handle, &EFI_DEVICE_PATH_PROTOCOL_GUID, device_path, nullptr);
+  if (EFI_ERROR(status)) {
+    return status;
+  }
+
+  EFI_HII_HANDLE hii_handle =
+      RegisterPagePackages(&PAGE_GUID, handle, mPageStringPackage, mPageFormPackage, nullptr);
+  if (hii_handle == nullptr) {
+    gBootServices->UninstallMultipleProtocolInterfaces(handle, &EFI_DEVICE_PATH_PROTOCOL_GUID, device_path,
+                                                       nullptr);
+    return EFI_OUT_OF_RESOURCES;
+  }
+
+  UpdateHardwareInformation(hii_handle);
+  ShowFirmwareVersions(hii_handle);
+  ShowSourceIds(hii_handle);
+  return EFI_SUCCESS;
+}

@@ -1,0 +1,134 @@
+#include "driver/hardware_info.h"
+
+#include "boards/board_config.h"
+#include "driver/board_straps.h"
+#include "driver/pd_version.h"
+#include "hii/page_string.h"
+#include "hii/page_strings.h"
+#include "platform/guids.h"
+#include "platform/module_globals.h"
+#include "platform/platform_protocols.h"
+#include "text/format.h"
+#include "text/memory_ops.h"
+#include "text/string_ops.h"
+
+namespace {
+
+constexpr UINTN VALUE_TEXT_SIZE = 128;  // bytes of 8-bit text, units of CHAR16 text
+
+// One value on its way to the page: formatted as 8-bit text, then widened.
+struct VALUE_TEXT {
+  CHAR8 Ascii[VALUE_TEXT_SIZE];
+  CHAR16 Wide[VALUE_TEXT_SIZE];
+};
+
+void ClearValueText(VALUE_TEXT *Text) {
+  FillBytes(Text->Ascii, 0, sizeof Text->Ascii);
+  FillBytes(Text->Wide, 0, sizeof Text->Wide);
+}
+
+// Widens the formatted text and hands it to the page.
+void ShowValueText(EFI_HII_HANDLE HiiHandle, EFI_STRING_ID StringId, VALUE_TEXT *Text) {
+  WidenAscii(Text->Ascii, Text->Wide);
+  SetPageString(HiiHandle, StringId, Text->Wide);
+}
+
+// Memory-chip variants by strap value. The two-strap board only tells a
+// development sample (both straps high) from anything else.
+constexpr const CHAR8 *mFourStrapLabels[] = {
+    "4 GiB",          "4 GiB (Hynix)",   "2 GiB",           "12 GiB (Hynix)",
+    "Undefined",      "3 GiB",           "8 GiB (Hive)",    "6 GiB (Hive)",
+    "8 GiB (V1.1)",   "12 GiB (Hive)",   "16 GiB (Hynix)",  "8 GiB (Samsung)",
+    "16 GiB (Rayson)", "4 GiB (Hive)",   "8 GiB (Hynix)",   "Development Sample",
+};
+constexpr const CHAR8 *mTwoStrapLabels[] = {"Undefined", "Undefined", "Undefined", "Development Sample"};
+
+constexpr UINT32 mTwoStrapPins[] = {49, 50};
+constexpr UINT32 mFourStrapPins[] = {49, 50, 57, 60};
+
+// The boards this driver knows, by the name it is built with.
+struct BOARD_STRAPS {
+  const CHAR16 *Name;
+  const UINT32 *Pins;
+  UINT32 PinCount;
+  const CHAR8 *const *Labels;  // one per strap value 0 .. 2^PinCount - 1
+};
+
+constexpr BOARD_STRAPS mKnownBoards[] = {
+    {u"Vemko Tarsa Q4L", mTwoStrapPins, 2, mTwoStrapLabels},
+    {u"Vemko Tarsa Q4M", mFourStrapPins, 4, mFourStrapLabels},
+};
+
+const BOARD_STRAPS *FindBoard() {
+  for (const BOARD_STRAPS &board : mKnownBoards) {
+    if (CompareWide(board.Name, mBoardName) == 0) {
+      return &board;
+    }
+  }
+  return nullptr;
+}
+
+// The interface and its record, or NULL when the protocol is absent or
+// carries no record.
+const MEMORY_INFO_RECORD *LocateMemoryRecord() {
+  void *interface = nullptr;
+  if (EFI_ERROR(gBootServices->LocateProtocol(&MEMORY_INFO_PROTOCOL_GUID, nullptr, &interface)) ||
+      interface == nullptr) {
+    return nullptr;
+  }
+  return static_cast<const MEMORY_INFO_PROTOCOL *>(interface)->Record;
+}
+
+void ShowMemory(EFI_HII_HANDLE HiiHandle, const MEMORY_INFO_RECORD *Record, VALUE_TEXT *Text) {
+  FormatAscii(Text->Ascii, sizeof Text->Ascii, "%d GiB", Record->TotalMiB >> 10);
+  ShowValueText(HiiHandle, STRING_TOTAL_MEMORY_VALUE, Text);
+  // Double data rate: two transfers per clock.
+  FormatAscii(Text->Ascii, sizeof Text->Ascii, "%d MT/s", Record->ClockMHz * 2);
+  ShowValueText(HiiHandle, STRING_MEMORY_FREQUENCY_VALUE, Text);
+}
+
+void ShowPdVersion(EFI_HII_HANDLE HiiHandle, VALUE_TEXT *Text) {
+  PD_VERSION version;
+  if (EFI_ERROR(QueryPdVersion(&version))) {
+    SetPageString(HiiHandle, STRING_PD_VERSION_VALUE, u"Undefined");
+    return;
+  }
+  FormatAscii(Text->Ascii, sizeof Text->Ascii, "Boot: v%d.%d.%d\nApp: v%d.%d.%d", version.BootMajor,
+              version.BootMinor, version.BootPatch, version.AppMajor, version.AppMinor, version.AppPatch);
+  ShowValueText(HiiHandle, STRING_PD_VERSION_VALUE, Text);
+}
+
+void ShowMemoryChip(EFI_HII_HANDLE HiiHandle, VALUE_TEXT *Text) {
+  const BOARD_STRAPS *board = FindBoard();
+  if (board == nullptr) {
+    SetPageString(HiiHandle, STRING_MEMORY_CHIP_VALUE, u"Internal Error");
+    return;
+  }
+  UINT32 value = 0;
+  if (EFI_ERROR(ReadBoardStraps(board->Pins, board->PinCount, &value))) {
+    return;
+  }
+  FormatAscii(Text->Ascii, sizeof Text->Ascii, "%a | (Raw Value: %d)", board->Labels[value],
+              static_cast<UINT16>(value));
+  ShowValueText(HiiHandle, STRING_MEMORY_CHIP_VALUE, Text);
+}
+
+}  // namespace
+
+void UpdateHardwareInformation(EFI_HII_HANDLE HiiHandle) {
+  const MEMORY_INFO_RECORD *record = LocateMemoryRecord();
+  if (record == nullptr) {
+    return;
+  }
+  VALUE_TEXT memory;
+  VALUE_TEXT pd;
+  VALUE_TEXT chip;
+  ClearValueText(&memory);
+  ClearValueText(&pd);
+  ClearValueText(&chip);
+
+  ShowMemory(HiiHandle, record, &memory);
+  SetPageString(HiiHandle, STRING_PCB_SKU_VALUE, mBoardName);
+  ShowPdVersion(HiiHandle, &pd);
+  ShowMemoryChip(HiiHandle, &chip);
+}

@@ -1,0 +1,93 @@
+#include "e2e/console_line.h"
+
+#include "platform/console.h"
+
+namespace {
+
+EFI_SYSTEM_TABLE *gConsoleSystemTable = nullptr;
+
+constexpr CHAR8 kHexDigits[] = "0123456789ABCDEF";
+
+// Keeps room for the overflow marker and CR LF NUL.
+constexpr UINTN kLineLimit = E2E_LINE_CAPACITY - 5;
+
+void Put(E2E_LINE *Line, CHAR16 Unit) {
+  if (Line->Length >= kLineLimit) {
+    Line->Truncated = true;
+    return;
+  }
+  Line->Text[Line->Length++] = Unit;
+}
+
+}  // namespace
+
+void ConsoleLineInit(EFI_SYSTEM_TABLE *SystemTable) { gConsoleSystemTable = SystemTable; }
+
+void LineStart(E2E_LINE *Line, const CHAR8 *Prefix) {
+  Line->Length = 0;
+  Line->Truncated = false;
+  LineAscii(Line, Prefix);
+}
+
+void LineAscii(E2E_LINE *Line, const CHAR8 *Text) {
+  for (; *Text != 0; ++Text) {
+    Put(Line, static_cast<UINT8>(*Text));
+  }
+}
+
+void LineDecimal(E2E_LINE *Line, UINT64 Value) {
+  CHAR8 digits[21];
+  UINTN count = 0;
+  do {
+    digits[count++] = static_cast<CHAR8>('0' + Value % 10);
+    Value /= 10;
+  } while (Value != 0);
+  while (count > 0) {
+    Put(Line, static_cast<CHAR16>(digits[--count]));
+  }
+}
+
+void LineHex(E2E_LINE *Line, UINT64 Value, UINTN Digits) {
+  for (UINTN i = Digits; i > 0; --i) {
+    Put(Line, static_cast<CHAR16>(kHexDigits[(Value >> (4 * (i - 1))) & 0xF]));
+  }
+}
+
+void LineEscaped(E2E_LINE *Line, const CHAR16 *Text) {
+  for (; *Text != 0; ++Text) {
+    const CHAR16 unit = *Text;
+    if (unit == u'\\') {
+      LineAscii(Line, "\\\\");
+    } else if (unit == u'\r') {
+      LineAscii(Line, "\\r");
+    } else if (unit == u'\n') {
+      LineAscii(Line, "\\n");
+    } else if (unit >= 0x20 && unit <= 0x7E) {
+      Put(Line, unit);
+    } else {
+      LineAscii(Line, "\\u");
+      LineHex(Line, unit, 4);
+    }
+  }
+}
+
+void LineEmit(E2E_LINE *Line) {
+  if (Line->Truncated) {
+    Line->Text[Line->Length++] = u'\\';
+    Line->Text[Line->Length++] = u'~';
+  }
+  Line->Text[Line->Length++] = u'\r';
+  Line->Text[Line->Length++] = u'\n';
+  Line->Text[Line->Length] = 0;
+  if (gConsoleSystemTable != nullptr && gConsoleSystemTable->ConOut != nullptr) {
+    gConsoleSystemTable->ConOut->OutputString(gConsoleSystemTable->ConOut, Line->Text);
+  }
+  Line->Length = 0;
+  Line->Truncated = false;
+}
+
+void ConsoleMessage(const CHAR8 *Text) {
+  static E2E_LINE line;
+  LineStart(&line, Text);
+  LineEmit(&line);
+}

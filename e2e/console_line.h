@@ -1,0 +1,33 @@
+// Line-oriented console output for the emulator-run programs. A line is
+// assembled in a fixed buffer and written through ConOut followed by CR LF;
+// the run script reads these lines from the serial console.
+#pragma once
+
+#include "platform/boot_services.h"
+#include "platform/types.h"
+
+// Long enough for the longest escaped value a page string can hold.
+inline constexpr UINTN E2E_LINE_CAPACITY = 1024;
+
+struct E2E_LINE {
+  CHAR16 Text[E2E_LINE_CAPACITY];
+  UINTN Length;
+  BOOLEAN Truncated;
+};
+
+// Remembers the system table whose ConOut receives every line.
+void ConsoleLineInit(EFI_SYSTEM_TABLE *SystemTable);
+
+void LineStart(E2E_LINE *Line, const CHAR8 *Prefix);
+void LineAscii(E2E_LINE *Line, const CHAR8 *Text);
+void LineDecimal(E2E_LINE *Line, UINT64 Value);
+// Upper-case hexadecimal, zero-padded to Digits.
+void LineHex(E2E_LINE *Line, UINT64 Value, UINTN Digits);
+// Printable ASCII as is; backslash, CR and LF as \\, \r, \n; every other
+// unit as \uXXXX, so a value always stays on one line.
+void LineEscaped(E2E_LINE *Line, const CHAR16 *Text);
+// Writes the line and CR LF. A line that did not fit ends in "\~".
+void LineEmit(E2E_LINE *Line);
+
+// One-call form for fixed messages.
+void ConsoleMessage(const CHAR8 *Text);

@@ -1,0 +1,42 @@
+// Test platform driver for the emulator run: publishes what the board's
+// other firmware drivers would (GPIO register blocks, memory information,
+// firmware versions, the PD controller's I2C bus) with the facts of the
+// scenario it was built for, then stays resident.
+#include "e2e/console_line.h"
+#include "e2e/test_platform.h"
+
+namespace {
+
+struct PUBLISH_STEP {
+  const CHAR8 *What;
+  EFI_STATUS (*Publish)(EFI_BOOT_SERVICES *BootServices, const E2E_SCENARIO *Scenario);
+};
+
+constexpr PUBLISH_STEP kSteps[] = {
+    {"GPIO blocks", PublishGpioBlocks},
+    {"memory information", PublishMemoryInfo},
+    {"firmware versions", PublishFirmwareVersions},
+    {"PD buses", PublishPdBuses},
+};
+
+}  // namespace
+
+extern "C" EFI_STATUS EFIAPI E2ePlatformEntry(EFI_HANDLE, EFI_SYSTEM_TABLE *SystemTable) {
+  ConsoleLineInit(SystemTable);
+  static E2E_LINE line;
+  for (const PUBLISH_STEP &step : kSteps) {
+    const EFI_STATUS status = step.Publish(SystemTable->BootServices, &mScenario);
+    if (EFI_ERROR(status)) {
+      LineStart(&line, "E2E-PLATFORM-ERROR ");
+      LineAscii(&line, step.What);
+      LineAscii(&line, " status 0x");
+      LineHex(&line, status, 16);
+      LineEmit(&line);
+      return status;
+    }
+  }
+  LineStart(&line, "E2E-PLATFORM-READY ");
+  LineEscaped(&line, mScenario.Name);
+  LineEmit(&line);
+  return EFI_SUCCESS;
+}

@@ -1,0 +1,57 @@
+// Compile-time byte strings: the building material of the page's carried
+// packages. Every builder returns a ByteString whose size is part of its
+// type, so lengths are checked by the compiler and the finished bytes are
+// constant data with no run-time initialisation.
+#pragma once
+
+#include "platform/types.h"
+
+namespace hii_build {
+
+template <UINTN N>
+struct ByteString {
+  static constexpr UINTN Size = N;
+  UINT8 Bytes[N] = {};
+
+  // Copies this string into Out at Offset; returns the offset behind it.
+  template <UINTN M>
+  constexpr UINTN CopyInto(ByteString<M> &Out, UINTN Offset) const {
+    for (UINTN i = 0; i < N; ++i) {
+      Out.Bytes[Offset + i] = Bytes[i];
+    }
+    return Offset + N;
+  }
+};
+
+// The parts back to back, in order.
+template <UINTN... N>
+constexpr ByteString<(N + ...)> Concat(const ByteString<N> &...Parts) {
+  ByteString<(N + ...)> out;
+  UINTN offset = 0;
+  ((offset = Parts.CopyInto(out, offset)), ...);
+  return out;
+}
+
+constexpr ByteString<1> U8(UINT8 Value) { return {{Value}}; }
+
+constexpr ByteString<2> Le16(UINT16 Value) { return {{static_cast<UINT8>(Value), static_cast<UINT8>(Value >> 8)}}; }
+
+constexpr ByteString<4> Le32(UINT32 Value) {
+  return Concat(Le16(static_cast<UINT16>(Value)), Le16(static_cast<UINT16>(Value >> 16)));
+}
+
+constexpr ByteString<8> Le64(UINT64 Value) {
+  return Concat(Le32(static_cast<UINT32>(Value)), Le32(static_cast<UINT32>(Value >> 32)));
+}
+
+// An EFI_GUID in its in-memory layout: three little-endian fields, then
+// eight bytes as they stand.
+constexpr ByteString<16> GuidBytes(const EFI_GUID &Guid) {
+  ByteString<8> tail;
+  for (UINTN i = 0; i < 8; ++i) {
+    tail.Bytes[i] = Guid.Data4[i];
+  }
+  return Concat(Le32(Guid.Data1), Le16(Guid.Data2), Le16(Guid.Data3), tail);
+}
+
+}  // namespace hii_build

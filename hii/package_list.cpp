@@ -1,0 +1,75 @@
+#include "hii/package_list.h"
+
+#include "platform/hii.h"
+#include "platform/module_globals.h"
+#include "text/memory_ops.h"
+#include "text/pool.h"
+#include "text/unaligned.h"
+
+namespace {
+
+constexpr UINT32 LENGTH_FIELD_SIZE = 4;
+constexpr UINT32 LIST_HEADER_SIZE = sizeof(EFI_HII_PACKAGE_LIST_HEADER);  // 20
+constexpr UINT8 END_PACKAGE[4] = {0x04, 0x00, 0x00, EFI_HII_PACKAGE_END};
+constexpr UINT64 MAX_LIST_LENGTH = 0xFFFFFFFFu;
+
+// Total package bytes S of the arrays, or false when an array's length
+// field is below its own size or the whole list (S plus list header and
+// end package) would not fit in 32 bits. Nothing past a length field is
+// read here, so a bad length is caught before any copying.
+bool SumPackageBytes(const UINT8 *const *Arrays, UINT32 *Total) {
+  UINT64 total = 0;
+  for (UINTN i = 0; Arrays[i] != nullptr; ++i) {
+    const UINT32 length = ReadLe32(Arrays[i]);
+    if (length < LENGTH_FIELD_SIZE) {
+      return false;
+    }
+    total += length - LENGTH_FIELD_SIZE;
+    if (total + LIST_HEADER_SIZE + sizeof(END_PACKAGE) > MAX_LIST_LENGTH) {
+      return false;
+    }
+  }
+  *Total = static_cast<UINT32>(total);
+  return true;
+}
+
+// Header, every array's package bytes back to back, end package.
+void FillPackageList(UINT8 *List, const EFI_GUID *PackageListGuid, UINT32 ListLength, const UINT8 *const *Arrays) {
+  WriteGuid(List, PackageListGuid);
+  for (UINTN k = 0; k < 4; ++k) {
+    List[16 + k] = static_cast<UINT8>(ListLength >> (8 * k));
+  }
+  UINT8 *position = List + LIST_HEADER_SIZE;
+  for (UINTN i = 0; Arrays[i] != nullptr; ++i) {
+    const UINT32 count = ReadLe32(Arrays[i]) - LENGTH_FIELD_SIZE;
+    CopyBytes(position, Arrays[i] + LENGTH_FIELD_SIZE, count);
+    position += count;
+  }
+  CopyBytes(position, END_PACKAGE, sizeof(END_PACKAGE));
+}
+
+}  // namespace
+
+EFI_HII_HANDLE RegisterPackageArrays(const EFI_GUID *PackageListGuid, EFI_HANDLE DriverHandle,
+                                     const UINT8 *const *Arrays) {
+  EFI_HII_DATABASE_PROTOCOL *database = gDatabaseProtocol;
+  UINT32 packages = 0;
+  if (database == nullptr || Arrays == nullptr || !SumPackageBytes(Arrays, &packages) || packages == 0) {
+    return nullptr;
+  }
+  const UINT32 list_length = packages + LIST_HEADER_SIZE + sizeof(END_PACKAGE);
+  auto *list = static_cast<UINT8 *>(AllocateZeroed(list_length));
+  if (list == nullptr) {
+    return nullptr;
+  }
+  FillPackageList(list, PackageListGuid, list_length, Arrays);
+
+  EFI_HII_HANDLE handle = nullptr;
+  const EFI_STATUS status = database->NewPackageList(
+      database, reinterpret_cast<const EFI_HII_PACKAGE_LIST_HEADER *>(list), DriverHandle, &handle);
+  if (EFI_ERROR(status)) {
+    handle = nullptr;  // whatever the database left there
+  }
+  FreeBuffer(list);
+  return handle;
+}

@@ -1,0 +1,99 @@
+// A whole simulated board around the driver: the platform (boot services,
+// pool, handles, register bus), the HII database, the console UART, the
+// GPIO controllers with the memory straps, an I2C bus with the PD
+// controller, and the memory-information and firmware-version protocols,
+// all set up from one description of the board's facts.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/firmware_version_model.h"
+#include "sim/gpio_model.h"
+#include "sim/hii_database.h"
+#include "sim/i2c_master_model.h"
+#include "sim/memory_info_model.h"
+#include "sim/page_model.h"
+#include "sim/pd_controller_model.h"
+#include "sim/pl011_model.h"
+#include "sim/platform.h"
+
+namespace sim {
+
+// The memory straps: bit i of the strap value is the level of kStrapPins[i].
+inline constexpr std::array<UINT32, 4> kStrapPins = {49, 50, 57, 60};
+
+struct BoardFacts {
+  // Memory-information protocol.
+  bool memory_info = true;
+  bool memory_record_null = false;
+  UINT32 memory_mib = 16384;
+  UINT16 memory_clock_mhz = 3200;
+
+  // Firmware-version protocol: component i's text, or its failure.
+  bool firmware_versions = true;
+  std::array<std::u16string, 8> firmware_texts = {u"SE 1.4.2",  u"PM 1.1.0",   u"PBL 2.0.1",  u"ATF v2.9.0",
+                                                   u"TEE 3.19.0", u"EC 0.9.7",  u"STMM 1.0.3", u"UEFI 2024.03"};
+  std::array<EFI_STATUS, 8> firmware_failures{};
+
+  // The PD controller on the I2C bus (device-path bus number 7).
+  bool i2c_bus = true;
+  bool pd_present = true;
+  PdFirmwareVersions pd = {2, 1, 0, 3, 4, 12};
+  UINT8 pd_status_byte = PdControllerModel::kReadyStatus;
+  UINT8 pd_reply_length = PdControllerModel::kReplyLength;
+  unsigned pd_nack_request = 0;  // 1..3: that request is NACKed
+
+  // Strap levels, and a strap pin taken by another function or set as an
+  // output (by index into kStrapPins), if any.
+  UINT32 strap_value = 10;
+  std::optional<unsigned> strap_pin_not_gpio;
+  std::optional<unsigned> strap_pin_output;
+
+  // The console UART as the previous boot stage left it.
+  UINT32 uart_cr = 0x301, uart_lcr_h = 0x70, uart_ibrd = 0x1A, uart_fbrd = 0x03;
+  std::int64_t uart_drain_after_polls = 2;
+
+  // HII: whether the database and string protocols exist, and languages
+  // the page's package list carries besides en-US.
+  bool hii = true;
+  std::vector<std::string> languages_before;
+  std::vector<std::string> languages_after;
+};
+
+class SimulatedBoard {
+ public:
+  explicit SimulatedBoard(const BoardFacts &facts = {});
+  SimulatedBoard(const SimulatedBoard &) = delete;
+  SimulatedBoard &operator=(const SimulatedBoard &) = delete;
+
+  // Loads the driver as the dispatcher would: module-wide pointers start at
+  // zero, then DriverEntry runs with the image handle and system table.
+  EFI_STATUS RunDriverEntry();
+
+  // The page's package list in the HII database, if registered.
+  EFI_HII_HANDLE PageHandle() const;
+  // The page as a setup browser would draw it from the database.
+  PageBuild Page() const;
+  // A page string as the database holds it in `language`.
+  std::optional<std::u16string> PageString(EFI_STRING_ID id, std::string_view language = "en-US") const;
+  // Whether the driver's vendor device path is installed on some handle.
+  bool PageDevicePathInstalled() const;
+
+  // Pool left allocated and everything any model found wrong.
+  std::vector<std::string> Problems() const;
+
+  const BoardFacts facts;
+  Platform platform;
+  HiiDatabase hii;
+  Pl011Model uart;
+  GpioBank gpio;
+  I2cMasterModel i2c;
+  PdControllerModel pd;
+  MemoryInfoModel memory;
+  FirmwareVersionModel firmware;
+};
+
+}  // namespace sim

@@ -1,0 +1,22 @@
+// Output forms of a drawn page: a fixed-width text screen like a setup
+// browser's (title bar, label column, value column) and JSON.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "sim/page_model.h"
+
+namespace sim {
+
+inline constexpr std::size_t kScreenWidth = 80;
+inline constexpr std::size_t kLabelColumnWidth = 26;
+
+// The page framed in a box `width` columns wide, one string per screen line
+// joined by '\n'. Long labels and values wrap within their columns.
+std::string RenderPageText(const PageModel &page, std::size_t width = kScreenWidth);
+
+// {"title", "form_set_title", "form_id", "rows": [{"kind", "label", "value": [lines]}]}
+std::string RenderPageJson(const PageModel &page);
+
+}  // namespace sim

@@ -1,0 +1,25 @@
+# Fails when an object of the firmware driver library carries a static
+# initialiser section (COFF .CRT$XC*, ELF .init_array or .ctors): the
+# driver's data must be constant, with nothing to run before the entry.
+# Usage: cmake -DOBJDUMP=<llvm-objdump> -DARCHIVE=<libsysinfo_driver.a> -P check_no_initialisers.cmake
+execute_process(COMMAND ${OBJDUMP} -h ${ARCHIVE} OUTPUT_VARIABLE listing RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "${OBJDUMP} could not read ${ARCHIVE}")
+endif()
+if(NOT listing MATCHES "page_packages\\.cpp\\.obj")
+  message(FATAL_ERROR "${ARCHIVE} does not hold the page packages")
+endif()
+set(object "")
+set(offenders "")
+string(REPLACE "\n" ";" lines "${listing}")
+foreach(line IN LISTS lines)
+  if(line MATCHES "([^ (/]+\\.obj)\\)?:[ \t]+file format")
+    set(object "${CMAKE_MATCH_1}")
+  elseif(line MATCHES "(\\.CRT\\$XC[A-Z]*|\\.init_array|\\.ctors)")
+    list(APPEND offenders "${object}: ${CMAKE_MATCH_1}")
+  endif()
+endforeach()
+if(offenders)
+  message(FATAL_ERROR "static initialisers in the firmware objects:\n${offenders}")
+endif()
+message(STATUS "no static initialiser sections in ${ARCHIVE}")
