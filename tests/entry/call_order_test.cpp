@@ -55,7 +55,6 @@ StepList Steps(sim::SimulatedBoard &board) {
   return steps;
 }
 
-
 std::string Set(EFI_STRING_ID id) { return "set " + std::to_string(id); }
 
 StepList Join(std::initializer_list<StepList> parts) {
@@ -66,13 +65,18 @@ StepList Join(std::initializer_list<StepList> parts) {
   return all;
 }
 
-const StepList kStart = {"uart",          "locate HiiString", "locate HiiDatabase", "locate HiiConfigRouting",
-                       "locate HiiFont", "locate HiiImage", "install DevicePath", "register"};
-const StepList kHardware = {"locate MemoryInfo",  Set(STRING_TOTAL_MEMORY_VALUE), Set(STRING_MEMORY_FREQUENCY_VALUE),
-                          Set(STRING_PCB_SKU_VALUE), "pd",
-                          Set(STRING_PD_VERSION_VALUE), "gpio", Set(STRING_MEMORY_CHIP_VALUE)};
+const StepList kStart = {"uart",           "locate HiiString", "locate HiiDatabase", "locate HiiConfigRouting",
+                         "locate HiiFont", "locate HiiImage",  "install DevicePath", "register"};
+const StepList kHardware = {"locate MemoryInfo",
+                            Set(STRING_TOTAL_MEMORY_VALUE),
+                            Set(STRING_MEMORY_FREQUENCY_VALUE),
+                            Set(STRING_PCB_SKU_VALUE),
+                            "pd",
+                            Set(STRING_PD_VERSION_VALUE),
+                            "gpio",
+                            Set(STRING_MEMORY_CHIP_VALUE)};
 const StepList kSources = {Set(STRING_EDK2_ZUN_VALUE), Set(STRING_EDK2_VALUE), Set(STRING_EDK2_NON_OSI_VALUE),
-                         Set(STRING_EDK2_PLATFORMS_VALUE)};
+                           Set(STRING_EDK2_PLATFORMS_VALUE)};
 
 StepList Firmware() {
   StepList steps = {"locate FirmwareVersion"};
@@ -94,8 +98,11 @@ TEST(CallOrder, EntryStepsFollowTheStartUpSequence) {
   const Case cases[] = {
       {"every fact present", {}, Join({kStart, kHardware, Firmware(), kSources}), in_order},
       {"UART already configured",
-       {[](sim::BoardFacts &f) { f.uart_ibrd = 0x36;
-         f.uart_fbrd = 0x10; }, {}},
+       {[](sim::BoardFacts &f) {
+          f.uart_ibrd = 0x36;
+          f.uart_fbrd = 0x10;
+        },
+        {}},
        Join({kStart, kHardware, Firmware(), kSources}),
        in_order},
       {"no firmware-version protocol",

@@ -15,9 +15,7 @@ std::vector<EFI_STRING_ID> RowsInSetOrder() {
   return order;
 }
 
-std::string Utf8(const std::optional<std::u16string> &text) {
-  return text ? sim::Utf8FromUcs2(*text) : "<unreadable>";
-}
+std::string Utf8(const std::optional<std::u16string> &text) { return text ? sim::Utf8FromUcs2(*text) : "<unreadable>"; }
 
 Rows ValueRows(const sim::SimulatedBoard &board) {
   Rows rows;

@@ -21,8 +21,8 @@ inline const std::string kBlank = " ";
 
 // Hardware rows in the order they are set.
 inline constexpr EFI_STRING_ID kHardwareRows[] = {STRING_TOTAL_MEMORY_VALUE, STRING_MEMORY_FREQUENCY_VALUE,
-                                                   STRING_PCB_SKU_VALUE, STRING_PD_VERSION_VALUE,
-                                                   STRING_MEMORY_CHIP_VALUE};
+                                                  STRING_PCB_SKU_VALUE, STRING_PD_VERSION_VALUE,
+                                                  STRING_MEMORY_CHIP_VALUE};
 
 // Firmware components in the order they are asked for, with their rows.
 struct ComponentRow {
@@ -30,8 +30,8 @@ struct ComponentRow {
   EFI_STRING_ID row;
 };
 inline constexpr ComponentRow kComponentRows[] = {
-    {0, STRING_SE_VERSION_VALUE},  {2, STRING_PBL_VERSION_VALUE},  {3, STRING_ATF_VERSION_VALUE},
-    {1, STRING_PM_VERSION_VALUE},  {4, STRING_TEE_VERSION_VALUE},  {7, STRING_UEFI_VERSION_VALUE},
+    {0, STRING_SE_VERSION_VALUE},   {2, STRING_PBL_VERSION_VALUE}, {3, STRING_ATF_VERSION_VALUE},
+    {1, STRING_PM_VERSION_VALUE},   {4, STRING_TEE_VERSION_VALUE}, {7, STRING_UEFI_VERSION_VALUE},
     {6, STRING_STMM_VERSION_VALUE}, {5, STRING_EC_VERSION_VALUE},
 };
 
@@ -67,8 +67,7 @@ std::vector<sim::CallRecord> CleanCalls(const sim::BoardFacts &facts = {});
 
 // Which call of `service` (counting from 1) is the first whose detail
 // contains `detail` in `calls`; 0 when there is none.
-std::uint64_t Ordinal(const std::vector<sim::CallRecord> &calls, const std::string &service,
-                      const std::string &detail);
+std::uint64_t Ordinal(const std::vector<sim::CallRecord> &calls, const std::string &service, const std::string &detail);
 
 // Board problems (leaked pool, bad frees, bad requests) as one text.
 std::string Problems(const sim::SimulatedBoard &board);

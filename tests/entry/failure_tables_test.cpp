@@ -16,7 +16,7 @@ namespace {
 const EFI_STATUS kErrors[] = {EFI_DEVICE_ERROR, EFI_OUT_OF_RESOURCES, EFI_INVALID_PARAMETER, EFI_NOT_FOUND};
 
 std::function<void(sim::SimulatedBoard &)> FailNth(std::string service, std::uint64_t nth, EFI_STATUS status,
-                                                  bool scribble) {
+                                                   bool scribble) {
   return [=](sim::SimulatedBoard &board) { board.platform.calls().FailNth(service, nth, status, scribble); };
 }
 
@@ -136,8 +136,7 @@ TEST(EntryFailures, HiiProtocolLookUpsFillOnlyThePointersThatWereFound) {
       board.platform.calls().FailNth("BS.LocateProtocol", c.failing, EFI_NOT_FOUND, scribble);
       EXPECT_EQ(board.RunDriverEntry(), c.status);
 
-      const void *found[] = {gStringProtocol, gDatabaseProtocol, gConfigRoutingProtocol, gFontProtocol,
-                             gImageProtocol};
+      const void *found[] = {gStringProtocol, gDatabaseProtocol, gConfigRoutingProtocol, gFontProtocol, gImageProtocol};
       const void *published[] = {board.hii.StringProtocol(), board.hii.DatabaseProtocol(), &gConfigRoutingStandIn,
                                  &gFontStandIn, &gImageStandIn};
       for (std::uint64_t i = 0; i < 5; ++i) {
@@ -202,7 +201,8 @@ TEST(FirmwareRowFailures, AbsentProtocolLeavesTheVersionRowsBlankAndStillSetsThe
   ExpectRows({
       {"not published", {absent, {}}, blank},
       {"published as a NULL interface", {absent, Publish(FIRMWARE_VERSION_PROTOCOL_GUID, nullptr)}, blank},
-      {"its GetComponentVersion entry is NULL", {absent, Publish(FIRMWARE_VERSION_PROTOCOL_GUID, &gTableWithoutEntry)},
+      {"its GetComponentVersion entry is NULL",
+       {absent, Publish(FIRMWARE_VERSION_PROTOCOL_GUID, &gTableWithoutEntry)},
        blank},
       {"the look-up fails and scribbles", {{}, FailNth("BS.LocateProtocol", locate, EFI_DEVICE_ERROR, true)}, blank},
   });
@@ -240,10 +240,10 @@ TEST(FirmwareRowFailures, SuccessWithoutTextShowsNotAvailable) {
 TEST(FirmwareRowFailures, EveryComponentFailingShowsNotAvailableInAllEightRows) {
   const Rows expected = WithFirmwareRows(CleanRun(), "N/A");
   ExpectRows({
-      {"every component fails", {[](sim::BoardFacts &f) { f.firmware_failures.fill(EFI_DEVICE_ERROR); }, {}},
-       expected},
+      {"every component fails", {[](sim::BoardFacts &f) { f.firmware_failures.fill(EFI_DEVICE_ERROR); }, {}}, expected},
       {"every call faulted with scribble",
-       {{}, [](sim::SimulatedBoard &b) { b.platform.calls().FailAlways("FW.GetComponentVersion", EFI_NOT_FOUND, true); }},
+       {{},
+        [](sim::SimulatedBoard &b) { b.platform.calls().FailAlways("FW.GetComponentVersion", EFI_NOT_FOUND, true); }},
        expected},
   });
 }
@@ -259,18 +259,21 @@ TEST(PageStringFailures, FailedUpdatesAreIgnoredAndLeaveOnlyTheirRowBlank) {
     for (EFI_STRING_ID id : order) {
       all_blank[id] = kBlank;
     }
-    cases.push_back({std::string("every ") + service + " fails",
-                     {{}, [=](sim::SimulatedBoard &b) { b.platform.calls().FailAlways(service, EFI_DEVICE_ERROR, true); }},
-                     all_blank});
+    cases.push_back(
+        {std::string("every ") + service + " fails",
+         {{}, [=](sim::SimulatedBoard &b) { b.platform.calls().FailAlways(service, EFI_DEVICE_ERROR, true); }},
+         all_blank});
   }
   for (std::size_t k = 0; k < order.size(); ++k) {
     const Rows expected = With(clean, {order[k]}, kBlank);
-    cases.push_back({"SetString " + std::to_string(k + 1), {{}, FailNth("HII.SetString", k + 1, EFI_DEVICE_ERROR, false)},
+    cases.push_back({"SetString " + std::to_string(k + 1),
+                     {{}, FailNth("HII.SetString", k + 1, EFI_DEVICE_ERROR, false)},
                      expected});
     // Each update asks for the languages twice: the size, then the list.
     for (std::uint64_t ask : {2 * k + 1, 2 * k + 2}) {
       cases.push_back({"GetLanguages " + std::to_string(ask),
-                       {{}, FailNth("HII.GetLanguages", ask, EFI_INVALID_PARAMETER, true)}, expected});
+                       {{}, FailNth("HII.GetLanguages", ask, EFI_INVALID_PARAMETER, true)},
+                       expected});
     }
   }
   ExpectRows(cases);
@@ -332,9 +335,10 @@ TEST(HardwareRowFailures, UnreadableStrapLeavesMemoryChipBlank) {
   for (unsigned strap = 0; strap < sim::kStrapPins.size(); ++strap) {
     const std::string pin = std::to_string(sim::kStrapPins[strap]);
     cases.push_back({"pin " + pin + " serves another function",
-                     {[=](sim::BoardFacts &f) { f.strap_pin_not_gpio = strap; }, {}}, expected});
-    cases.push_back({"pin " + pin + " is an output",
-                     {[=](sim::BoardFacts &f) { f.strap_pin_output = strap; }, {}}, expected});
+                     {[=](sim::BoardFacts &f) { f.strap_pin_not_gpio = strap; }, {}},
+                     expected});
+    cases.push_back(
+        {"pin " + pin + " is an output", {[=](sim::BoardFacts &f) { f.strap_pin_output = strap; }, {}}, expected});
   }
   ExpectRows(cases);
 }

@@ -14,9 +14,9 @@ TEST(HardwareRows, MemoryShowsWholeGiBRoundedDownAndTwiceTheClock) {
     const char *frequency;
   };
   const Case cases[] = {
-      {8192, 1600, "8 GiB", "3200 MT/s"},       {8191, 1, "7 GiB", "2 MT/s"},
-      {1023, 0, "0 GiB", "0 MT/s"},             {1024, 2133, "1 GiB", "4266 MT/s"},
-      {12288, 4266, "12 GiB", "8532 MT/s"},     {0xFFFFFFFF, 0xFFFF, "4194303 GiB", "131070 MT/s"},
+      {8192, 1600, "8 GiB", "3200 MT/s"},   {8191, 1, "7 GiB", "2 MT/s"},
+      {1023, 0, "0 GiB", "0 MT/s"},         {1024, 2133, "1 GiB", "4266 MT/s"},
+      {12288, 4266, "12 GiB", "8532 MT/s"}, {0xFFFFFFFF, 0xFFFF, "4194303 GiB", "131070 MT/s"},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(testing::Message() << c.mib << " MiB, " << c.clock_mhz << " MHz");
@@ -29,9 +29,9 @@ TEST(HardwareRows, MemoryShowsWholeGiBRoundedDownAndTwiceTheClock) {
 
 TEST(HardwareRows, FourStrapValueShowsItsChipLabelAndRawValue) {
   const char *const labels[16] = {
-      "4 GiB",          "4 GiB (Hynix)",  "2 GiB",          "12 GiB (Hynix)",  "Undefined",    "3 GiB",
-      "8 GiB (Hive)",   "6 GiB (Hive)",   "8 GiB (V1.1)",   "12 GiB (Hive)",   "16 GiB (Hynix)",
-      "8 GiB (Samsung)", "16 GiB (Rayson)", "4 GiB (Hive)", "8 GiB (Hynix)",   "Development Sample",
+      "4 GiB",           "4 GiB (Hynix)", "2 GiB",         "12 GiB (Hynix)",     "Undefined",      "3 GiB",
+      "8 GiB (Hive)",    "6 GiB (Hive)",  "8 GiB (V1.1)",  "12 GiB (Hive)",      "16 GiB (Hynix)", "8 GiB (Samsung)",
+      "16 GiB (Rayson)", "4 GiB (Hive)",  "8 GiB (Hynix)", "Development Sample",
   };
   for (UINT32 value = 0; value < 16; ++value) {
     SCOPED_TRACE(testing::Message() << "strap value " << value);

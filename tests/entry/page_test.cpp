@@ -20,7 +20,7 @@ sim::BoardFacts KnownFacts() {
   facts.memory_clock_mhz = 3200;
   facts.strap_value = 10;
   facts.pd = {2, 1, 0, 3, 4, 12};
-  facts.firmware_texts = {u"SE 1.4.2", u"PM 1.1.0", u"PBL 2.0.1", u"ATF v2.9.0",
+  facts.firmware_texts = {u"SE 1.4.2",   u"PM 1.1.0", u"PBL 2.0.1",  u"ATF v2.9.0",
                           u"TEE 3.19.0", u"EC 0.9.7", u"STMM 1.0.3", u"UEFI 2024.03"};
   return facts;
 }

@@ -13,8 +13,8 @@ std::vector<UINTN> StrapRegisterReads(std::initializer_list<UINT32> pins) {
   std::vector<UINTN> reads;
   for (UINT32 pin : pins) {
     const UINTN base = mGpioControllerBase[sim::GpioBank::LineOf(pin)->controller];
-    for (UINTN offset : {sim::GpioControllerModel::kMode, sim::GpioControllerModel::kDirection,
-                         sim::GpioControllerModel::kInput}) {
+    for (UINTN offset :
+         {sim::GpioControllerModel::kMode, sim::GpioControllerModel::kDirection, sim::GpioControllerModel::kInput}) {
       reads.push_back(base + offset);
     }
   }
@@ -44,9 +44,14 @@ TEST(TwoStrapBoard, OnlyAnUnreadableStrapOfItsOwnLeavesMemoryChipBlank) {
     const char *chip;
   };
   const Case cases[] = {
-      {0, false, " "}, {0, true, " "}, {1, false, " "}, {1, true, " "},
-      {2, false, "Development Sample | (Raw Value: 3)"}, {2, true, "Development Sample | (Raw Value: 3)"},
-      {3, false, "Development Sample | (Raw Value: 3)"}, {3, true, "Development Sample | (Raw Value: 3)"},
+      {0, false, " "},
+      {0, true, " "},
+      {1, false, " "},
+      {1, true, " "},
+      {2, false, "Development Sample | (Raw Value: 3)"},
+      {2, true, "Development Sample | (Raw Value: 3)"},
+      {3, false, "Development Sample | (Raw Value: 3)"},
+      {3, true, "Development Sample | (Raw Value: 3)"},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(testing::Message() << "strap " << c.strap << (c.output ? " output" : " other function"));
