@@ -6,15 +6,6 @@
 
 namespace entry_test {
 
-std::vector<EFI_STRING_ID> RowsInSetOrder() {
-  std::vector<EFI_STRING_ID> order(std::begin(kHardwareRows), std::end(kHardwareRows));
-  for (const ComponentRow &c : kComponentRows) {
-    order.push_back(c.row);
-  }
-  order.insert(order.end(), std::begin(kSourceRows), std::end(kSourceRows));
-  return order;
-}
-
 std::string Utf8(const std::optional<std::u16string> &text) { return text ? sim::Utf8FromUcs2(*text) : "<unreadable>"; }
 
 Rows ValueRows(const sim::SimulatedBoard &board) {
@@ -51,27 +42,6 @@ std::unique_ptr<sim::SimulatedBoard> MakeBoard(const Setup &setup) {
     setup.board(*board);
   }
   return board;
-}
-
-std::vector<sim::CallRecord> CleanCalls(const sim::BoardFacts &facts) {
-  sim::SimulatedBoard board(facts);
-  EXPECT_EQ(board.RunDriverEntry(), EFI_SUCCESS);
-  return board.platform.calls().Records();
-}
-
-std::uint64_t Ordinal(const std::vector<sim::CallRecord> &calls, const std::string &service,
-                      const std::string &detail) {
-  std::uint64_t seen = 0;
-  for (const sim::CallRecord &call : calls) {
-    if (call.service != service) {
-      continue;
-    }
-    ++seen;
-    if (call.detail.find(detail) != std::string::npos) {
-      return seen;
-    }
-  }
-  return 0;
 }
 
 std::string Problems(const sim::SimulatedBoard &board) {

@@ -38,9 +38,6 @@ inline constexpr ComponentRow kComponentRows[] = {
 inline constexpr EFI_STRING_ID kSourceRows[] = {STRING_EDK2_ZUN_VALUE, STRING_EDK2_VALUE, STRING_EDK2_NON_OSI_VALUE,
                                                 STRING_EDK2_PLATFORMS_VALUE};
 
-// Every row start-up sets, in the order a full run sets them.
-std::vector<EFI_STRING_ID> RowsInSetOrder();
-
 // Value row -> its text in UTF-8 ("<unreadable>" when the page has none).
 using Rows = std::map<EFI_STRING_ID, std::string>;
 
@@ -61,13 +58,6 @@ struct Setup {
   std::function<void(sim::SimulatedBoard &)> board;
 };
 std::unique_ptr<sim::SimulatedBoard> MakeBoard(const Setup &setup);
-
-// The faultable calls of a fault-free run on a board with `facts`.
-std::vector<sim::CallRecord> CleanCalls(const sim::BoardFacts &facts = {});
-
-// Which call of `service` (counting from 1) is the first whose detail
-// contains `detail` in `calls`; 0 when there is none.
-std::uint64_t Ordinal(const std::vector<sim::CallRecord> &calls, const std::string &service, const std::string &detail);
 
 // Board problems (leaked pool, bad frees, bad requests) as one text.
 std::string Problems(const sim::SimulatedBoard &board);
