@@ -340,7 +340,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             "the result does not follow NewPackageList's status");
   } else {
     const std::vector<EFI_HII_HANDLE> held = database.Handles();
-    Require((result == nullptr) == held.empty(), "the result is null exactly when nothing was registered: broken");
+    Require((result == nullptr) == held.empty(), "a null result with a list registered, or a handle without one");
     if (result != nullptr) {
       Require(held.size() == 1 && held[0] == result, "the result is not the registered list's handle");
       Require(database.ReceivedBytes(result) == expected, "the registered list is not header + packages + end");
