@@ -28,7 +28,7 @@ for target in $targets; do
   echo "== $target: $seconds s"
   if "$build/fuzz/$target" -max_total_time="$seconds" -timeout=5 -print_final_stats=1 \
        -artifact_prefix="$work/" "$work/corpus" "$root/fuzz/corpus/$target" >"$work/log" 2>&1; then
-    result=$(grep -E '^#[0-9]+ +DONE' "$work/log" | tail -n 1)
+    result=$(grep -E '^#[0-9]+[[:space:]]+DONE' "$work/log" | tail -n 1)
   else
     result="FAILED: $(grep -m 1 -E 'invariant broken|ERROR:|runtime error' "$work/log" || echo "see $work/log")"
     failed="$failed $target"
