@@ -212,7 +212,7 @@ const std::vector<OptionSpec> &OptionTable() {
 
       {"--firmware", "COMP=TEXT", Arity::kRequired, kFirmware,
        "component COMP's version text (UTF-8); COMP is a row name or index: SE=0 PM=1 PBL=2 ATF=3 TEE=4 EC=5 "
-       "STMM=6 UEFI=7",
+       "STMM=6 UEFI=7 (EC's row is hidden on the page; --trace shows its text being set)",
        SetFirmwareText},
       {"--firmware-fail", "COMP[:STATUS]", Arity::kRequired, kFirmware,
        "component COMP's version call fails with STATUS (default EFI_DEVICE_ERROR); repeatable", SetFirmwareFailure},
