@@ -141,8 +141,8 @@ std::string SetBoard(Options &o, std::string_view value) { return Assign(o.board
 
 }  // namespace
 
-const std::vector<OptionSpec> &OptionTable() {
-  static const std::vector<OptionSpec> table = {
+const std::vector<OptionEntry> &OptionTable() {
+  static const std::vector<OptionEntry> table = {
       {"--help", "", Arity::kFlag, kOutput, "print this help and exit",
        [](Options &o, std::string_view) { return Assign(o.help, true); }},
       {"--json", "", Arity::kFlag, kOutput, "print the page and the run's result as JSON instead of text",
@@ -257,13 +257,13 @@ const std::vector<OptionSpec> &OptionTable() {
   return table;
 }
 
-const OptionSpec *FindOption(std::string_view name) {
+const OptionEntry *FindOption(std::string_view name) {
   if (name == "-h") {
     name = "--help";
   }
-  for (const OptionSpec &spec : OptionTable()) {
-    if (spec.name == name) {
-      return &spec;
+  for (const OptionEntry &entry : OptionTable()) {
+    if (entry.name == name) {
+      return &entry;
     }
   }
   return nullptr;

@@ -16,7 +16,7 @@ enum class Arity {
   kOptional,  // --name or --name=VALUE
 };
 
-struct OptionSpec {
+struct OptionEntry {
   std::string_view name;        // with its leading dashes
   std::string_view value_name;  // for the help text
   Arity arity;
@@ -26,8 +26,8 @@ struct OptionSpec {
   std::string (*apply)(Options &options, std::string_view value);
 };
 
-const std::vector<OptionSpec> &OptionTable();
-const OptionSpec *FindOption(std::string_view name);
+const std::vector<OptionEntry> &OptionTable();
+const OptionEntry *FindOption(std::string_view name);
 
 }  // namespace sysinfo_tool
 

@@ -10,32 +10,32 @@ namespace sysinfo_tool {
 namespace {
 
 // Applies the option at args[i] and its value, leaving i on the last
-// argument used. `*spec` is the option found, if any.
-std::string ApplyAt(Options &options, const std::vector<std::string> &args, std::size_t &i, const OptionSpec **spec) {
+// argument used. `*entry` is the option found, if any.
+std::string ApplyAt(Options &options, const std::vector<std::string> &args, std::size_t &i, const OptionEntry **entry) {
   const std::string_view arg = args[i];
   if (!arg.starts_with("-") || arg == "-") {
     return "unexpected argument '" + std::string(arg) + "' (options begin with --; see --help)";
   }
   const std::size_t equals = arg.find('=');
   const std::string_view name = arg.substr(0, equals);
-  *spec = FindOption(name);
-  if (*spec == nullptr) {
+  *entry = FindOption(name);
+  if (*entry == nullptr) {
     return "unknown option " + std::string(name);
   }
-  const std::string label = std::string((*spec)->name) + ": ";
+  const std::string label = std::string((*entry)->name) + ": ";
   std::string_view value;
   if (equals != std::string_view::npos) {
-    if ((*spec)->arity == Arity::kFlag) {
+    if ((*entry)->arity == Arity::kFlag) {
       return label + "takes no value";
     }
     value = arg.substr(equals + 1);
-  } else if ((*spec)->arity == Arity::kRequired) {
+  } else if ((*entry)->arity == Arity::kRequired) {
     if (i + 1 >= args.size()) {
-      return label + "needs a value " + std::string((*spec)->value_name);
+      return label + "needs a value " + std::string((*entry)->value_name);
     }
     value = args[++i];
   }
-  std::string error = (*spec)->apply(options, value);
+  std::string error = (*entry)->apply(options, value);
   return error.empty() ? error : label + error;
 }
 
@@ -63,18 +63,18 @@ std::string Wrapped(std::string_view text, std::size_t indent, std::size_t width
 std::string OptionHelp() {
   std::string out;
   std::string_view group;
-  for (const OptionSpec &spec : OptionTable()) {
-    if (spec.group != group) {
-      group = spec.group;
+  for (const OptionEntry &entry : OptionTable()) {
+    if (entry.group != group) {
+      group = entry.group;
       out += "\n" + std::string(group) + ":\n";
     }
-    std::string usage = "  " + std::string(spec.name);
-    if (spec.arity == Arity::kRequired) {
-      usage += " " + std::string(spec.value_name);
-    } else if (spec.arity == Arity::kOptional) {
-      usage += "[=" + std::string(spec.value_name) + "]";
+    std::string usage = "  " + std::string(entry.name);
+    if (entry.arity == Arity::kRequired) {
+      usage += " " + std::string(entry.value_name);
+    } else if (entry.arity == Arity::kOptional) {
+      usage += "[=" + std::string(entry.value_name) + "]";
     }
-    out += usage + "\n" + Wrapped(spec.help, 8);
+    out += usage + "\n" + Wrapped(entry.help, 8);
   }
   return out;
 }
@@ -91,8 +91,8 @@ std::string ServiceList() {
 
 std::string ApplyArguments(Options &options, const std::vector<std::string> &args) {
   for (std::size_t i = 0; i < args.size(); ++i) {
-    const OptionSpec *spec = nullptr;
-    if (std::string error = ApplyAt(options, args, i, &spec); !error.empty()) {
+    const OptionEntry *entry = nullptr;
+    if (std::string error = ApplyAt(options, args, i, &entry); !error.empty()) {
       return error;
     }
   }
@@ -104,12 +104,12 @@ ParseResult ParseOptions(const std::vector<std::string> &args) {
   Options &options = result.options;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::size_t first = i;
-    const OptionSpec *spec = nullptr;
-    result.error = ApplyAt(options, args, i, &spec);
+    const OptionEntry *entry = nullptr;
+    result.error = ApplyAt(options, args, i, &entry);
     if (!result.error.empty()) {
       return result;
     }
-    if (spec->name != "--board") {
+    if (entry->name != "--board") {
       options.forwarded.insert(options.forwarded.end(), args.begin() + first, args.begin() + i + 1);
     }
   }

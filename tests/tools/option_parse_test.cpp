@@ -153,14 +153,14 @@ TEST(ParseOptions, NoOptionChangesTheDefaultBoard) {
 
 // Every option in the table has a case above, so none goes untested.
 TEST(ParseOptions, EveryOptionHasACase) {
-  for (const sysinfo_tool::OptionSpec &spec : sysinfo_tool::OptionTable()) {
+  for (const sysinfo_tool::OptionEntry &entry : sysinfo_tool::OptionTable()) {
     bool covered = false;
     for (const FactCase &c : FactCases()) {
       for (const std::string &arg : c.args) {
-        covered = covered || arg == spec.name || arg.starts_with(std::string(spec.name) + "=");
+        covered = covered || arg == entry.name || arg.starts_with(std::string(entry.name) + "=");
       }
     }
-    EXPECT_TRUE(covered) << spec.name;
+    EXPECT_TRUE(covered) << entry.name;
   }
 }
 
