@@ -11,8 +11,6 @@ namespace sim {
 
 namespace {
 
-constexpr UINT8 kPdBusNumber = 7;
-
 void ResetModuleGlobals() {
   gSystemTable = nullptr;
   gBootServices = nullptr;
@@ -34,10 +32,7 @@ SimulatedBoard::SimulatedBoard(const BoardFacts &board_facts)
   uart.Configure(facts.uart_cr, facts.uart_lcr_h, facts.uart_ibrd, facts.uart_fbrd);
   uart.SetDrainAfterPolls(facts.uart_drain_after_polls);
 
-  if (facts.hii) {
-    hii.SetLanguageLayout({facts.languages_before, facts.languages_after});
-    hii.Publish();
-  }
+  PublishHii();
 
   gpio.AllInputsLow();
   for (std::size_t i = 0; i < kStrapPins.size(); ++i) {
@@ -49,9 +44,15 @@ SimulatedBoard::SimulatedBoard(const BoardFacts &board_facts)
   if (facts.strap_pin_output) {
     gpio.SetDirection(kStrapPins.at(*facts.strap_pin_output), false);
   }
+  for (UINT32 pin : facts.pins_other_function) {
+    gpio.SetMode(pin, true);
+  }
+  for (UINT32 pin : facts.pins_output) {
+    gpio.SetDirection(pin, false);
+  }
 
   if (facts.i2c_bus) {
-    i2c.Publish(platform, I2cBusDevicePath(kPdBusNumber));
+    i2c.Publish(platform, I2cBusDevicePath(facts.i2c_bus_number));
   }
   if (facts.pd_present) {
     pd.versions = facts.pd;
@@ -72,6 +73,33 @@ SimulatedBoard::SimulatedBoard(const BoardFacts &board_facts)
       firmware.SetFailure(i, facts.firmware_failures[i]);
     }
     firmware.Publish(platform);
+  }
+}
+
+void SimulatedBoard::PublishHii() {
+  if (!facts.hii) {
+    return;
+  }
+  hii.SetLanguageLayout({facts.languages_before, facts.languages_after});
+  if (facts.hii_database && facts.hii_string) {
+    hii.Publish();
+  } else if (facts.hii_database) {
+    platform.Publish(EFI_HII_DATABASE_PROTOCOL_GUID, hii.DatabaseProtocol());
+  } else if (facts.hii_string) {
+    platform.Publish(EFI_HII_STRING_PROTOCOL_GUID, hii.StringProtocol());
+  }
+  const struct {
+    bool present;
+    const EFI_GUID &guid;
+  } unused[] = {
+      {facts.hii_config_routing, EFI_HII_CONFIG_ROUTING_PROTOCOL_GUID},
+      {facts.hii_font, EFI_HII_FONT_PROTOCOL_GUID},
+      {facts.hii_image, EFI_HII_IMAGE_PROTOCOL_GUID},
+  };
+  for (std::size_t i = 0; i < std::size(unused); ++i) {
+    if (unused[i].present) {
+      platform.Publish(unused[i].guid, unused_hii_interfaces_[i].data());
+    }
   }
 }
 

@@ -34,12 +34,15 @@ struct BoardFacts {
 
   // Firmware-version protocol: component i's text, or its failure.
   bool firmware_versions = true;
-  std::array<std::u16string, 8> firmware_texts = {u"SE 1.4.2",  u"PM 1.1.0",   u"PBL 2.0.1",  u"ATF v2.9.0",
-                                                   u"TEE 3.19.0", u"EC 0.9.7",  u"STMM 1.0.3", u"UEFI 2024.03"};
+  // By component: SE, PM, PBL, ATF, TEE, EC, STMM, UEFI.
+  std::array<std::u16string, 8> firmware_texts = {u"1.4.2",  u"1.1.0", u"2.0.1", u"2.9.0",
+                                                  u"3.19.0", u"0.9.7", u"1.0.3", u"2024.03"};
   std::array<EFI_STATUS, 8> firmware_failures{};
 
-  // The PD controller on the I2C bus (device-path bus number 7).
+  // The PD controller on the I2C bus (device-path bus number 7; the driver
+  // looks for that number, so any other hides the bus).
   bool i2c_bus = true;
+  UINT8 i2c_bus_number = 7;
   bool pd_present = true;
   PdFirmwareVersions pd = {2, 1, 0, 3, 4, 12};
   UINT8 pd_status_byte = PdControllerModel::kReadyStatus;
@@ -51,6 +54,9 @@ struct BoardFacts {
   UINT32 strap_value = 10;
   std::optional<unsigned> strap_pin_not_gpio;
   std::optional<unsigned> strap_pin_output;
+  // The same two faults by SoC pin number, for any wired pin.
+  std::vector<UINT32> pins_other_function;
+  std::vector<UINT32> pins_output;
 
   // The console UART as the previous boot stage left it.
   UINT32 uart_cr = 0x301, uart_lcr_h = 0x70, uart_ibrd = 0x1A, uart_fbrd = 0x03;
@@ -59,6 +65,14 @@ struct BoardFacts {
   // HII: whether the database and string protocols exist, and languages
   // the page's package list carries besides en-US.
   bool hii = true;
+  // Each HII protocol on its own (all need `hii`). The configuration-routing,
+  // font and image protocols are looked up but never called: their
+  // interfaces are empty tables.
+  bool hii_database = true;
+  bool hii_string = true;
+  bool hii_config_routing = true;
+  bool hii_font = true;
+  bool hii_image = true;
   std::vector<std::string> languages_before;
   std::vector<std::string> languages_after;
 };
@@ -94,6 +108,12 @@ class SimulatedBoard {
   PdControllerModel pd;
   MemoryInfoModel memory;
   FirmwareVersionModel firmware;
+
+ private:
+  void PublishHii();
+
+  // Interfaces of the HII protocols the driver only looks up.
+  std::array<std::array<void *, 16>, 3> unused_hii_interfaces_{};
 };
 
 }  // namespace sim

@@ -19,4 +19,7 @@ std::string RenderPageText(const PageModel &page, std::size_t width = kScreenWid
 // {"title", "form_set_title", "form_id", "rows": [{"kind", "label", "value": [lines]}]}
 std::string RenderPageJson(const PageModel &page);
 
+// `text` (UTF-8) as a JSON string literal, quotes included.
+std::string JsonQuoted(const std::string &text);
+
 }  // namespace sim

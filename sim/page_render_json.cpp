@@ -4,9 +4,7 @@
 
 namespace sim {
 
-namespace {
-
-std::string Quoted(const std::string &text) {
+std::string JsonQuoted(const std::string &text) {
   std::string out = "\"";
   for (char c : text) {
     const unsigned char byte = static_cast<unsigned char>(c);
@@ -24,18 +22,17 @@ std::string Quoted(const std::string &text) {
   return out + "\"";
 }
 
-}  // namespace
-
 std::string RenderPageJson(const PageModel &page) {
-  std::string out = "{\n  \"title\": " + Quoted(page.title) +
-                    ",\n  \"form_set_title\": " + Quoted(page.form_set_title) +
+  std::string out = "{\n  \"title\": " + JsonQuoted(page.title) +
+                    ",\n  \"form_set_title\": " + JsonQuoted(page.form_set_title) +
                     ",\n  \"form_id\": " + std::to_string(page.form_id) + ",\n  \"rows\": [";
   for (std::size_t r = 0; r < page.rows.size(); ++r) {
     const PageRow &row = page.rows[r];
     out += r == 0 ? "\n" : ",\n";
-    out += "    {\"kind\": " + Quoted(RowKindName(row.kind)) + ", \"label\": " + Quoted(row.label) + ", \"value\": [";
+    out += "    {\"kind\": " + JsonQuoted(RowKindName(row.kind)) + ", \"label\": " + JsonQuoted(row.label) +
+           ", \"value\": [";
     for (std::size_t i = 0; i < row.value.size(); ++i) {
-      out += (i == 0 ? "" : ", ") + Quoted(row.value[i]);
+      out += (i == 0 ? "" : ", ") + JsonQuoted(row.value[i]);
     }
     out += "]}";
   }

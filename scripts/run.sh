@@ -1,0 +1,17 @@
+#!/bin/sh
+# Installs what is missing, builds the page simulator (host flavour, no
+# firmware sub-build) in its own build directory and runs it, passing every
+# argument through: scripts/run.sh --help lists them. Build output goes to
+# stderr, so stdout is the simulator's alone. SYSINFO_RUN_BUILD sets the
+# build directory (default build-run).
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${SYSINFO_RUN_BUILD:-$root/build-run}
+. "$root/scripts/packages.sh"
+# shellcheck disable=SC2086
+"$root/scripts/deps.sh" $BUILD_PACKAGES
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
+  -DSYSINFO_BUILD_FIRMWARE=OFF >&2
+# Every board's simulator, as --board runs the sibling executable.
+cmake --build "$build" --target sysinfo-sim-all >&2
+exec "$build/tools/sysinfo-sim" "$@"
