@@ -8,7 +8,7 @@ const std::vector<SimBoard> &SimBoards() {
       {"q4l", "sysinfo-sim-q4l", "Vemko Tarsa Q4L, two memory straps"},
       {"qemu-virt", "sysinfo-sim-qemu-virt", "QEMU virt standing in for a Q4M (other UART and GPIO addresses)"},
       {"unknown", "sysinfo-sim-unknown",
-       "a board named \"Vemko Tarsa Q4N\", which the driver does not know: Memory Chip shows Internal Error"},
+       "a board named \"Vemko Tarsa Q4m\", which the driver does not know: Memory Chip shows Internal Error"},
   };
   return boards;
 }

@@ -145,7 +145,7 @@ class BoardHandOver(unittest.TestCase):
          ["Development Sample | (Raw Value: 3)"]),
         ("sysinfo-sim", ["--strap-value", "2", "--board=q4l"], "Vemko Tarsa Q4L", ["Undefined | (Raw Value: 2)"]),
         ("sysinfo-sim", ["--board", "qemu-virt"], "Vemko Tarsa Q4M", ["16 GiB (Hynix) | (Raw Value: 10)"]),
-        ("sysinfo-sim", ["--board", "unknown"], "Vemko Tarsa Q4N", ["Internal Error"]),
+        ("sysinfo-sim", ["--board", "unknown"], "Vemko Tarsa Q4m", ["Internal Error"]),
         ("sysinfo-sim-q4l", ["--board", "q4m", "--strap-value", "6"], "Vemko Tarsa Q4M",
          ["8 GiB (Hive) | (Raw Value: 6)"]),
         ("sysinfo-sim-q4l", ["--board", "q4l"], "Vemko Tarsa Q4L", ["Undefined | (Raw Value: 2)"]),
