@@ -130,7 +130,7 @@ TEST(EntryFailures, HiiProtocolLookUpsFillOnlyThePointersThatWereFound) {
   for (const Case &c : cases) {
     for (bool scribble : {false, true}) {
       SCOPED_TRACE(testing::Message() << "look-up " << c.failing << " fails, scribble " << scribble);
-      sim::SimulatedBoard board;
+      sim::SimulatedBoard board(sim::BoardFacts{.hii_config_routing = false, .hii_font = false, .hii_image = false});
       board.platform.Publish(EFI_HII_CONFIG_ROUTING_PROTOCOL_GUID, &gConfigRoutingStandIn);
       board.platform.Publish(EFI_HII_FONT_PROTOCOL_GUID, &gFontStandIn);
       board.platform.Publish(EFI_HII_IMAGE_PROTOCOL_GUID, &gImageStandIn);
