@@ -2,6 +2,7 @@
 # UndefinedBehaviorSanitizer unless SYSINFO_SANITIZE is turned off.
 option(SYSINFO_SANITIZE "Build the host flavour with ASan and UBSan" ON)
 option(SYSINFO_BUILD_FIRMWARE "Also build the AArch64 firmware flavour" ON)
+option(SYSINFO_COVERAGE "Instrument the host flavour for source-based coverage" OFF)
 
 add_compile_options(-Wall -Wextra -Werror -g)
 set(SYSINFO_DRIVER_FLAGS -fno-exceptions -fno-rtti)
@@ -9,6 +10,11 @@ if(SYSINFO_SANITIZE)
   set(SYSINFO_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_compile_options(${SYSINFO_SANITIZER_FLAGS})
   add_link_options(${SYSINFO_SANITIZER_FLAGS})
+endif()
+
+if(SYSINFO_COVERAGE)
+  add_compile_options(-fprofile-instr-generate -fcoverage-mapping)
+  add_link_options(-fprofile-instr-generate)
 endif()
 
 enable_testing()

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -318,6 +319,45 @@ TEST(PdVersionQuery, AHandleWhosePathCannotBeFetchedIsPassedOver) {
   ASSERT_EQ(board.Query(version), EFI_SUCCESS);
   EXPECT_EQ(version.BootMajor, 101);
   EXPECT_TRUE(board.buses[0]->Requests().empty());
+}
+
+// A service that reports success (or a warning) without doing its work: no
+// handle buffer, no device path, no I2C master, no pool block, a read that
+// delivered nothing. Each such call ends the query with the failure its
+// missing output leads to, never with a version. A freed packet needs
+// nothing back. The status command's write is left out: a write that
+// claims to have happened cannot be told from one that did.
+TEST(PdVersionQuery, SuccessWithoutTheOutputIsNoVersion) {
+  struct Case {
+    const char *service;
+    std::uint64_t nth;  // which call of that service
+    EFI_STATUS result;
+  };
+  const Case cases[] = {
+      {"BS.LocateHandleBuffer", 1, EFI_NOT_FOUND},     // no handles
+      {"BS.HandleProtocol", 1, EFI_NOT_FOUND},         // no device path: the bus is passed over
+      {"BS.HandleProtocol", 2, EFI_NOT_FOUND},         // no I2C master on the bus's handle
+      {"BS.AllocatePool", 1, EFI_OUT_OF_RESOURCES},    // status command packet
+      {"BS.AllocatePool", 2, EFI_OUT_OF_RESOURCES},    // status read packet
+      {"BS.AllocatePool", 3, EFI_OUT_OF_RESOURCES},    // version read packet
+      {"I2C.StartRequest", 2, EFI_DEVICE_ERROR},       // status byte never read
+      {"I2C.StartRequest", 3, EFI_DEVICE_ERROR},       // version record never read
+      {"BS.FreePool", 1, EFI_SUCCESS},
+      {"BS.FreePool", 4, EFI_SUCCESS},
+  };
+  for (const Case &c : cases) {
+    for (EFI_STATUS reported : {EFI_SUCCESS, EFI_WARN_STALE_DATA}) {
+      SCOPED_TRACE(testing::Message() << c.service << " call " << c.nth << " reports " << reported);
+      Board board;
+      board.platform.calls().FailNth(c.service, c.nth, reported);
+      PD_VERSION version;
+      EXPECT_EQ(board.Query(version), c.result);
+      EXPECT_EQ(board.platform.calls().InjectedFaults(), 1u) << "the chosen call was made";
+      if (c.result == EFI_SUCCESS) {
+        EXPECT_TRUE(version == Expected(board.pds[0]->versions));
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -28,6 +28,7 @@ TEST(FormatArgs, EachArgumentBecomesOneSlot) {
       {"int", [](CHAR8 *b, UINTN n) { return FormatAscii(b, n, "%ld", -70000); }, "-70000"},
       {"long", [](CHAR8 *b, UINTN n) { return FormatAscii(b, n, "%ld", -5000000000L); }, "-5000000000"},
       {"INT64", [](CHAR8 *b, UINTN n) { return FormatAscii(b, n, "%ld", INT64{-1}); }, "-1"},
+      {"long long", [](CHAR8 *b, UINTN n) { return FormatAscii(b, n, "%ld %d", -5000000000LL, -2LL); }, "-5000000000 -2"},
       {"unsigned char", [](CHAR8 *b, UINTN n) { return FormatAscii(b, n, "%ld", UINT8{0xFF}); }, "255"},
       {"unsigned short", [](CHAR8 *b, UINTN n) { return FormatAscii(b, n, "%ld", UINT16{0xFFFF}); }, "65535"},
       {"unsigned", [](CHAR8 *b, UINTN n) { return FormatAscii(b, n, "%ld", 0xFFFFFFFFu); }, "4294967295"},

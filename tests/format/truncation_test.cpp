@@ -32,6 +32,7 @@ TEST(FormatTruncation, EverySizeStoresThePrefixOfTheFullOutput) {
       {"%+08d|%,d|%,ld", {42, Neg(-1234567), 0x8000000000000000ull}},
       {"%16p %8X %x", {0xBEEF, 0xA, 0xFFFFFFFF}},
       {"%.8a|%-10.3s|", {Ptr("abc"), Ptr(u"wxyz")}},
+      {"%s|%S", {Ptr(u"PD v2.1"), Ptr(u"\u0100x")}},
       {"%g %t %r %r %r", {Ptr(&PAGE_GUID), Ptr(&kTime), 0, 0x800000000000000Eull, 6}},
       {"a\r\nb\n\rc\rd\n", {}},
       {"%5%%c%c%7", {'x', 0}},

@@ -124,16 +124,18 @@ TEST(RegisterPagePackages, EmptyArraysAddNothingAndNullEndsTheList) {
 }
 
 // Calls that must be refused before anything is allocated or called: no
-// package bytes at all, a length field below its own size (length - 4
-// would wrap), or a list too long for its 32-bit length field.
+// list or no package bytes at all, a length field below its own size
+// (length - 4 would wrap), or a list too long for its 32-bit length field.
 TEST(RegisterPagePackages, RefusesWithoutAllocatingOrCalling) {
   const LengthOnly empty(4), zero(0), one(1), three(3), half(0x80000000u), huge(0xFFFFFFF0u), just_over(0xFFFFFFECu);
   struct Case {
     const char *name;
     std::vector<const UINT8 *> arrays;
     bool database = true;
+    bool list = true;  // false: no list at all
   };
   const Case cases[] = {
+      {"no list", {}, true, false},
       {"no arrays", {}},
       {"one length-4 array", {empty.bytes}},
       {"three length-4 arrays", {empty.bytes, empty.bytes, empty.bytes}},
@@ -153,7 +155,7 @@ TEST(RegisterPagePackages, RefusesWithoutAllocatingOrCalling) {
     }
     std::vector<const UINT8 *> list = c.arrays;
     list.push_back(nullptr);
-    EXPECT_EQ(RegisterPackageArrays(&PAGE_GUID, bed.driver_handle, list.data()), nullptr);
+    EXPECT_EQ(RegisterPackageArrays(&PAGE_GUID, bed.driver_handle, c.list ? list.data() : nullptr), nullptr);
     EXPECT_EQ(bed.platform.calls().FaultableCalls(), 0u) << "nothing allocated, nothing called";
     EXPECT_TRUE(bed.database.Handles().empty());
   }

@@ -34,11 +34,19 @@ TEST_F(PoolTest, AllocateZeroedZeroesTheWholeBootServicesDataBuffer) {
   }
 }
 
-TEST_F(PoolTest, AllocateZeroedIsNullOnAnErrorWhateverTheServiceWrote) {
-  for (bool scribble : {false, true}) {
+// An error, whatever the service wrote, or a success or warning that
+// brought no buffer back: null, and nothing is zeroed.
+TEST_F(PoolTest, AllocateZeroedIsNullWhenNoBufferCameBack) {
+  struct Case {
+    EFI_STATUS status;
+    bool scribble;
+  };
+  const Case cases[] = {
+      {EFI_OUT_OF_RESOURCES, false}, {EFI_OUT_OF_RESOURCES, true}, {EFI_SUCCESS, false}, {EFI_WARN_STALE_DATA, false}};
+  for (const Case &c : cases) {
     platform_.calls().ClearFaults();
-    platform_.calls().FailNth("BS.AllocatePool", 1, EFI_OUT_OF_RESOURCES, scribble);
-    EXPECT_EQ(AllocateZeroed(16), nullptr) << "scribble=" << scribble;
+    platform_.calls().FailNth("BS.AllocatePool", 1, c.status, c.scribble);
+    EXPECT_EQ(AllocateZeroed(16), nullptr) << "status " << c.status << " scribble " << c.scribble;
   }
 }
 

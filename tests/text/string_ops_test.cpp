@@ -48,6 +48,7 @@ TEST(CompareAsciiN, ReturnsTheDifferenceOfTheLastPairCompared) {
       {"X-UEFI", "x-UEFI", 6, 'X' - 'x'},   // case-sensitive
       {"en-US", "x-UEFI", 6, 'e' - 'x'},    // first byte differs
       {"x-U", "x-UEFI", 6, -'E'},           // only a beginning of the prefix
+      {"x-UEFI", "x-U", 6, 'E'},            // the second text ends first
       {"abcd", "abce", 3, 0},               // difference beyond length
       {"abcd", "abce", 4, 'd' - 'e'},
       {"\xFF", "\x01", 1, 0xFF - 0x01},     // bytes are unsigned
