@@ -130,7 +130,11 @@ TEST(EntryFailures, HiiProtocolLookUpsFillOnlyThePointersThatWereFound) {
   for (const Case &c : cases) {
     for (bool scribble : {false, true}) {
       SCOPED_TRACE(testing::Message() << "look-up " << c.failing << " fails, scribble " << scribble);
-      sim::SimulatedBoard board;
+      // The board's own interfaces of the three unused protocols stay away so
+      // the stand-ins are the only ones to be found.
+      sim::BoardFacts facts;
+      facts.hii_config_routing = facts.hii_font = facts.hii_image = false;
+      sim::SimulatedBoard board(facts);
       board.platform.Publish(EFI_HII_CONFIG_ROUTING_PROTOCOL_GUID, &gConfigRoutingStandIn);
       board.platform.Publish(EFI_HII_FONT_PROTOCOL_GUID, &gFontStandIn);
       board.platform.Publish(EFI_HII_IMAGE_PROTOCOL_GUID, &gImageStandIn);
