@@ -8,6 +8,11 @@ set(SYSINFO_FIRMWARE_COMPILE_FLAGS
 add_compile_options(${SYSINFO_FIRMWARE_COMPILE_FLAGS})
 set(SYSINFO_DRIVER_FLAGS "")
 
+# clang in its MSVC-compatible mode is given no dependency-file flags by
+# CMake, so Ninja would not see header changes and would keep stale
+# objects: ask for GNU-style dependency files explicitly.
+set(CMAKE_DEPFILE_FLAGS_CXX "-MD -MT <DEP_TARGET> -MF <DEP_FILE>")
+
 # Links a PE32+ EFI image `name`.efi from the given libraries with `entry` as
 # its entry point: no C runtime, no imports, base relocations kept. lld-link
 # aligns sections to 4 KiB by default (an explicit /align draws a warning
