@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <numeric>
 #include <string>
@@ -86,7 +87,13 @@ TEST(PoolBudget, PeakIsThePackageListAloneAndEverythingIsReleased) {
         expected[I2cRequestPacketSize(operations)] += packets;
       }
     }
-    EXPECT_EQ(AllocationsBySize(board), expected);
+    const std::map<UINTN, int> taken = AllocationsBySize(board);
+    EXPECT_EQ(taken, expected);
+    std::printf("pool (%s): peak %zu bytes; allocations", c.name, board.platform.pool().PeakBytes());
+    for (auto [size, count] : taken) {
+      std::printf(" %zu x %llu bytes", static_cast<std::size_t>(count), static_cast<unsigned long long>(size));
+    }
+    std::printf("\n");
 
     // Never two at a time: the peak is the largest single allocation (the
     // firmware's handle buffer of the I2C search included), the package list.
