@@ -3,7 +3,7 @@
 # host and firmware stack depth, pool use, format engine against the C
 # library, instruction count of one entry, and the emulator run's wall time.
 # Builds in build-measure (host, optimised, no sanitizers, frame pointers
-# kept), build-fw (firmware) and build-bench (scripts/bench.sh); the e2e
+# kept, DWARF 4 for valgrind), build-fw (firmware) and build-bench (scripts/bench.sh); the e2e
 # time comes from the full build in $1 (default build, firmware flavour on).
 # Usage: scripts/measure.sh [full-build-dir]
 set -eu
@@ -26,7 +26,7 @@ echo "== firmware stack (per function, deepest path)"
 
 echo "== host stack and pool"
 cmake -S . -B build-measure -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Release \
-  -DSYSINFO_SANITIZE=OFF -DSYSINFO_BUILD_FIRMWARE=OFF -DCMAKE_CXX_FLAGS=-fno-omit-frame-pointer >/dev/null
+  -DSYSINFO_SANITIZE=OFF -DSYSINFO_BUILD_FIRMWARE=OFF "-DCMAKE_CXX_FLAGS=-fno-omit-frame-pointer -gdwarf-4" >/dev/null
 ninja -C build-measure -j2 stack_budget_test pool_budget_test sysinfo-sim >/dev/null
 build-measure/tests/budget/stack_budget_test | grep -E "depth|OK|FAILED"
 build-measure/tests/budget/pool_budget_test | grep -E "^pool|OK|FAILED"

@@ -15,15 +15,92 @@ constexpr CHAR8 mStatusFallbackFormat[] = "%08X";
 
 INT64 Larger(INT64 a, INT64 b) { return a > b ? a : b; }
 
-// Digits of value, least significant first, stored downward from `end`;
-// returns their count. Zero gives the single digit 0.
+// "00" to "99": decimal digits are produced two at a time.
+struct DIGIT_PAIRS {
+  CHAR8 Pair[200];
+};
+
+constexpr DIGIT_PAIRS BuildDigitPairs() {
+  DIGIT_PAIRS pairs = {};
+  for (UINTN i = 0; i < 100; ++i) {
+    pairs.Pair[2 * i] = static_cast<CHAR8>('0' + i / 10);
+    pairs.Pair[2 * i + 1] = static_cast<CHAR8>('0' + i % 10);
+  }
+  return pairs;
+}
+
+constexpr DIGIT_PAIRS mDigitPairs = BuildDigitPairs();
+
+// Decimal digits of value, least significant first, stored downward from
+// `at`; returns the position of the most significant digit. The same
+// digits as dividing by 10 one digit at a time.
+template <typename UNSIGNED>
+CHAR8 *StoreDecimal(UNSIGNED value, CHAR8 *at) {
+  while (value >= 100) {
+    const UNSIGNED pair = value % 100;
+    value /= 100;
+    *--at = mDigitPairs.Pair[2 * pair + 1];
+    *--at = mDigitPairs.Pair[2 * pair];
+  }
+  if (value >= 10) {
+    *--at = mDigitPairs.Pair[2 * value + 1];
+    *--at = mDigitPairs.Pair[2 * value];
+  } else {
+    *--at = static_cast<CHAR8>('0' + value);
+  }
+  return at;
+}
+
+// Digits of value, least significant first, stored downward from `end`.
+// Base 16 by shifts and base 10 by a constant divisor (in 32 bits when the
+// value fits): the same digits as dividing by a variable base, without a
+// hardware divide per digit.
 UINT8 StoreDigits(UINT64 value, bool hex, CHAR8 *end) {
   CHAR8 *at = end;
-  do {
-    *--at = mDigitSet[hex ? value & 0xF : value % 10];
-    value = hex ? value >> 4 : value / 10;
-  } while (value != 0);
+  if (hex) {
+    do {
+      *--at = mDigitSet[value & 0xF];
+      value >>= 4;
+    } while (value != 0);
+  } else if (value <= 0xFFFFFFFFu) {
+    at = StoreDecimal(static_cast<UINT32>(value), at);
+  } else {
+    at = StoreDecimal(value, at);
+  }
   return static_cast<UINT8>(end - at);
+}
+
+// Precision, grouping and zero padding: the length and field of a number
+// whose sign is already decided. Kept out of line so the common number
+// converts without saving registers.
+__attribute__((noinline)) void ShapeNumber(UINT64 value, bool hex, const FORMAT_SPEC *spec, NUMBER_TEXT *number) {
+  const UINT32 flags = spec->Flags;
+  INT64 precision = spec->Precision;
+  bool zero_pad = (flags & FORMAT_ZERO_PAD) != 0;
+  const bool grouped = !hex && (flags & FORMAT_COMMA) != 0;
+  if (grouped) {
+    zero_pad = false;
+    precision = 1;
+  }
+  // Precision 0 and value 0: no digits at all.
+  const UINT8 count = (value == 0 && precision == 0) ? 0 : StoreDigits(value, hex, number->Digits + NUMBER_DIGITS_MAX);
+  INT64 length = count;
+  if (grouped && count > 0) {
+    length += (count - 1) / 3;
+  }
+  if (number->Sign != 0) {
+    // The sign counts towards the precision; saturate at the maximum.
+    ++length;
+    precision = precision < FORMAT_COUNT_MAX ? precision + 1 : FORMAT_COUNT_MAX;
+  }
+  // Zero padding to the width counts the sign as well.
+  if (zero_pad && (flags & (FORMAT_WIDTH_GIVEN | FORMAT_PRECISION_GIVEN | FORMAT_LEFT)) == FORMAT_WIDTH_GIVEN) {
+    precision = spec->Width;
+  }
+  number->Grouped = grouped;
+  number->DigitCount = count;
+  number->Length = length;
+  number->Field = Larger(precision, length);
 }
 
 }  // namespace
@@ -44,43 +121,32 @@ void ConvertNumber(UINT64 Slot, const FORMAT_SPEC *Spec, NUMBER_TEXT *Number) {
     sign = '-';
     value = 0 - value;  // the magnitude, exact even for the most negative value
   }
-  INT64 precision = Spec->Precision;
-  bool zero_pad = (flags & FORMAT_ZERO_PAD) != 0;
-  const bool grouped = !hex && (flags & FORMAT_COMMA) != 0;
-  if (grouped) {
-    zero_pad = false;
-    precision = 1;
-  }
-  // Precision 0 and value 0: no digits at all.
-  const UINT8 count = (value == 0 && precision == 0) ? 0 : StoreDigits(value, hex, Number->Digits + NUMBER_DIGITS_MAX);
-  INT64 length = count;
-  if (grouped && count > 0) {
-    length += (count - 1) / 3;
-  }
-  if (sign != 0) {
-    // The sign counts towards the precision; saturate at the maximum.
-    ++length;
-    precision = precision < FORMAT_COUNT_MAX ? precision + 1 : FORMAT_COUNT_MAX;
-  }
-  // Zero padding to the width counts the sign as well.
-  if (zero_pad && (flags & (FORMAT_WIDTH_GIVEN | FORMAT_PRECISION_GIVEN | FORMAT_LEFT)) == FORMAT_WIDTH_GIVEN) {
-    precision = Spec->Width;
-  }
   Number->Sign = sign;
-  Number->Grouped = grouped;
+  if ((flags & (FORMAT_COMMA | FORMAT_ZERO_PAD | FORMAT_PRECISION_GIVEN)) != 0) {
+    ShapeNumber(value, hex, Spec, Number);
+    return;
+  }
+  // The default precision of 1 always gives at least one digit, and the
+  // sign's share of it never exceeds the text: the field is the text.
+  const UINT8 count = StoreDigits(value, hex, Number->Digits + NUMBER_DIGITS_MAX);
+  Number->Grouped = false;
   Number->DigitCount = count;
-  Number->Length = length;
-  Number->Field = Larger(precision, length);
+  Number->Length = count + (sign != 0 ? 1 : 0);
+  Number->Field = Number->Length;
 }
 
 void MeasureText(const void *Text, BOOLEAN Wide, const FORMAT_SPEC *Spec, TEXT_FIELD *Field) {
   const auto *units = static_cast<const UINT8 *>(Text);
-  const UINTN step = Wide ? 2 : 1;
   const INT64 limit = (Spec->Flags & FORMAT_PRECISION_GIVEN) != 0 ? Spec->Precision : FORMAT_COUNT_MAX;
   INT64 length = 0;
-  // A 16-bit unit is zero only when both its bytes are.
-  for (const UINT8 *unit = units; length < limit && (unit[0] | unit[step - 1]) != 0; unit += step) {
-    ++length;
+  if (Wide) {
+    while (length < limit && (units[2 * length] | units[2 * length + 1]) != 0) {
+      ++length;
+    }
+  } else {
+    while (length < limit && units[length] != 0) {
+      ++length;
+    }
   }
   Field->Units = units;
   Field->Wide = Wide;

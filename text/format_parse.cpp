@@ -1,25 +1,13 @@
 #include "text/format_parse.h"
 
-namespace {
-
-// What a conversion letter does to its directive.
-struct FORMAT_CONVERSION {
-  CHAR8 Letter;
-  FORMAT_KIND Kind;
-  UINT8 Precision;  // the precision when none is given: 0 for strings (taken whole), else 1
-  UINT16 Set;       // flags it sets
-  UINT16 Clear;     // flags it clears
-};
-
-// Strings are taken whole unless a precision bounds them. Searched in
-// order, so the most frequent letters come first.
+// Strings are taken whole unless a precision bounds them.
 constexpr FORMAT_CONVERSION mFormatConversions[] = {
     {'d', FORMAT_KIND_NUMBER, 1, 0, 0},
-    {'a', FORMAT_KIND_TEXT8, 0, 0, 0},
+    {'u', FORMAT_KIND_NUMBER, 1, FORMAT_UNSIGNED, FORMAT_PLUS},
     {'x', FORMAT_KIND_NUMBER, 1, FORMAT_HEX, 0},
     {'X', FORMAT_KIND_NUMBER, 1, FORMAT_HEX | FORMAT_ZERO_PAD, 0},
-    {'u', FORMAT_KIND_NUMBER, 1, FORMAT_UNSIGNED, FORMAT_PLUS},
     {'p', FORMAT_KIND_NUMBER, 1, FORMAT_HEX | FORMAT_ZERO_PAD | FORMAT_LONG, FORMAT_PLUS | FORMAT_SPACE},
+    {'a', FORMAT_KIND_TEXT8, 0, 0, 0},
     {'s', FORMAT_KIND_TEXT16, 0, FORMAT_WIDE, 0},
     {'S', FORMAT_KIND_TEXT16, 0, FORMAT_WIDE, 0},
     {'c', FORMAT_KIND_CHAR16, 1, FORMAT_WIDE, 0},
@@ -28,25 +16,23 @@ constexpr FORMAT_CONVERSION mFormatConversions[] = {
     {'r', FORMAT_KIND_STATUS, 1, 0, 0},
 };
 
-static_assert(FORMAT_UNSIGNED <= 0xFFFF, "conversion flags fit 16 bits");
+namespace {
 
-const FORMAT_CONVERSION *FindConversion(CHAR8 letter) {
-  for (const FORMAT_CONVERSION &conversion : mFormatConversions) {
-    if (conversion.Letter == letter) {
-      return &conversion;
-    }
+constexpr UINTN CONVERSION_COUNT = sizeof(mFormatConversions) / sizeof(mFormatConversions[0]);
+
+constexpr FORMAT_CONVERSION_INDEX BuildConversionIndex() {
+  FORMAT_CONVERSION_INDEX index = {};
+  for (UINTN i = 0; i < CONVERSION_COUNT; ++i) {
+    index.Entry[static_cast<UINT8>(mFormatConversions[i].Letter)] = static_cast<UINT8>(i + 1);
   }
-  return nullptr;
+  return index;
 }
 
-// Ends a directive with a conversion letter.
-void ApplyConversion(FORMAT_SPEC *spec, const FORMAT_CONVERSION *conversion) {
-  spec->Kind = conversion->Kind;
-  spec->Flags = (spec->Flags | conversion->Set) & ~static_cast<UINT32>(conversion->Clear);
-  if ((spec->Flags & FORMAT_PRECISION_GIVEN) == 0) {
-    spec->Precision = conversion->Precision;
-  }
-}
+}  // namespace
+
+constexpr FORMAT_CONVERSION_INDEX mFormatConversionIndex = BuildConversionIndex();
+
+namespace {
 
 bool IsDigit(CHAR8 c) { return c >= '0' && c <= '9'; }
 
@@ -78,24 +64,10 @@ void SetCount(FORMAT_SPEC *spec, INT64 count) {
   }
 }
 
-// Characters that set a flag and let the directive read on.
-struct FORMAT_FLAG_CHARACTER {
-  CHAR8 Character;
-  UINT16 Flag;
-};
-
-constexpr FORMAT_FLAG_CHARACTER mFlagCharacters[] = {
-    {'-', FORMAT_LEFT}, {'+', FORMAT_PLUS}, {' ', FORMAT_SPACE},           {',', FORMAT_COMMA},
-    {'l', FORMAT_LONG}, {'L', FORMAT_LONG}, {'.', FORMAT_PRECISION_GIVEN},
-};
-
-UINT32 FlagOf(CHAR8 c) {
-  for (const FORMAT_FLAG_CHARACTER &flag : mFlagCharacters) {
-    if (flag.Character == c) {
-      return flag.Flag;
-    }
-  }
-  return 0;
+void SetLiteral(FORMAT_SPEC *spec, CHAR8 c) {
+  spec->Kind = FORMAT_KIND_LITERAL;
+  spec->Text[0] = c;
+  spec->Text[1] = 0;
 }
 
 }  // namespace
@@ -114,40 +86,45 @@ const CHAR8 *ScanLineBreak(const CHAR8 *At, CHAR8 Text[3]) {
   return At;
 }
 
-const CHAR8 *ParseDirective(const CHAR8 *At, FORMAT_ARGS *Args, FORMAT_SPEC *Spec) {
+const CHAR8 *ParseDirectiveFields(const CHAR8 *At, FORMAT_ARGS *Args, FORMAT_SPEC *Spec) {
   *Spec = {0, 0, 1, FORMAT_KIND_LITERAL, {0, 0, 0}};
-  CHAR8 c = *At;
-  for (;; c = *++At) {
+  for (;;) {
+    const CHAR8 c = *At;
     if (const FORMAT_CONVERSION *conversion = FindConversion(c)) {
       ApplyConversion(Spec, conversion);
       return At + 1;
     }
-    if (const UINT32 flag = FlagOf(c)) {
-      Spec->Flags |= flag;
-      continue;
+    switch (c) {
+      case '-': Spec->Flags |= FORMAT_LEFT; break;
+      case '+': Spec->Flags |= FORMAT_PLUS; break;
+      case ' ': Spec->Flags |= FORMAT_SPACE; break;
+      case ',': Spec->Flags |= FORMAT_COMMA; break;
+      case 'l':
+      case 'L': Spec->Flags |= FORMAT_LONG; break;
+      case '.': Spec->Flags |= FORMAT_PRECISION_GIVEN; break;
+      case '*': SetCount(Spec, StarCount(TakeFormatArg(Args))); break;
+      case 0:
+        // The format ends inside the directive: an empty text, still padded.
+        Spec->Precision = 0;
+        SetLiteral(Spec, 0);
+        return At;
+      case '\r':
+      case '\n':
+        Spec->Kind = FORMAT_KIND_LITERAL;
+        return ScanLineBreak(At, Spec->Text);
+      default:
+        if (IsDigit(c)) {
+          if (c == '0' && (Spec->Flags & FORMAT_PRECISION_GIVEN) == 0) {
+            Spec->Flags |= FORMAT_ZERO_PAD;
+          }
+          INT64 count = 0;
+          At = ReadDigitRun(At, &count);
+          SetCount(Spec, count);
+          continue;
+        }
+        SetLiteral(Spec, c);
+        return At + 1;
     }
-    INT64 count = 0;
-    if (c == '*') {
-      count = StarCount(TakeFormatArg(Args));
-    } else if (IsDigit(c)) {
-      if (c == '0' && (Spec->Flags & FORMAT_PRECISION_GIVEN) == 0) {
-        Spec->Flags |= FORMAT_ZERO_PAD;
-      }
-      At = ReadDigitRun(At, &count) - 1;
-    } else {
-      break;
-    }
-    SetCount(Spec, count);
+    ++At;
   }
-  // The directive ends in a text of its own (Kind is still literal).
-  if (c == 0) {
-    // The format ends inside the directive: an empty text, still padded.
-    Spec->Precision = 0;
-    return At;
-  }
-  if (c == '\r' || c == '\n') {
-    return ScanLineBreak(At, Spec->Text);
-  }
-  Spec->Text[0] = c;
-  return At + 1;
 }

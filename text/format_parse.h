@@ -50,9 +50,54 @@ struct FORMAT_SPEC {
 // LF CR are one line break each).
 const CHAR8 *ScanLineBreak(const CHAR8 *At, CHAR8 Text[3]);
 
-// Parses the directive whose first character (the one after '%') is at At:
-// flags, width, precision and 'l' up to the character that ends it.
+// What a conversion letter does to its directive.
+struct FORMAT_CONVERSION {
+  CHAR8 Letter;
+  FORMAT_KIND Kind;
+  UINT8 Precision;  // the precision when none is given: 0 for strings (taken whole), else 1
+  UINT32 Set;       // flags it sets
+  UINT32 Clear;     // flags it clears
+};
+
+// The conversion letters, and the same indexed by character: entry + 1 in
+// mFormatConversions, 0 for a character that is no conversion letter.
+struct FORMAT_CONVERSION_INDEX {
+  UINT8 Entry[128];
+};
+extern const FORMAT_CONVERSION mFormatConversions[];
+extern const FORMAT_CONVERSION_INDEX mFormatConversionIndex;
+
+inline const FORMAT_CONVERSION *FindConversion(CHAR8 Letter) {
+  const UINT8 code = static_cast<UINT8>(Letter);
+  if (code >= sizeof(mFormatConversionIndex.Entry) || mFormatConversionIndex.Entry[code] == 0) {
+    return nullptr;
+  }
+  return &mFormatConversions[mFormatConversionIndex.Entry[code] - 1];
+}
+
+// Ends a directive with a conversion letter.
+inline void ApplyConversion(FORMAT_SPEC *Spec, const FORMAT_CONVERSION *Conversion) {
+  Spec->Kind = Conversion->Kind;
+  Spec->Flags = (Spec->Flags | Conversion->Set) & ~Conversion->Clear;
+  if ((Spec->Flags & FORMAT_PRECISION_GIVEN) == 0) {
+    Spec->Precision = Conversion->Precision;
+  }
+}
+
+// The whole parser: flags, width, precision and 'l' up to the character
+// that ends the directive; returns the position after it (at the format's
+// NUL: the NUL itself, which ends the directive with an empty text).
+const CHAR8 *ParseDirectiveFields(const CHAR8 *At, FORMAT_ARGS *Args, FORMAT_SPEC *Spec);
+
+// Parses the directive whose first character (the one after '%') is at At.
 // Returns the position after the directive; at the format's NUL the
-// directive ends there (an empty text, still padded) and the NUL is not
-// passed.
-const CHAR8 *ParseDirective(const CHAR8 *At, FORMAT_ARGS *Args, FORMAT_SPEC *Spec);
+// directive ends there (an empty text) and the NUL is not passed. Inline
+// for the common bare conversion letter.
+inline const CHAR8 *ParseDirective(const CHAR8 *At, FORMAT_ARGS *Args, FORMAT_SPEC *Spec) {
+  if (const FORMAT_CONVERSION *conversion = FindConversion(*At)) {
+    // No flags, width or precision: the letter alone decides.
+    *Spec = {conversion->Set & ~conversion->Clear, 0, conversion->Precision, conversion->Kind, {0, 0, 0}};
+    return At + 1;
+  }
+  return ParseDirectiveFields(At, Args, Spec);
+}

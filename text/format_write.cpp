@@ -9,48 +9,83 @@ INT64 WidthPadding(const FORMAT_SPEC *Spec, INT64 Field) {
   return Spec->Width - Field;
 }
 
-CHAR8 *EmitNumber(CHAR8 *Cursor, const CHAR8 *End, const FORMAT_SPEC *Spec, const NUMBER_TEXT *Number) {
+CHAR8 *EmitNumberField(CHAR8 *Cursor, const CHAR8 *End, const FORMAT_SPEC *Spec, const NUMBER_TEXT *Number) {
   const INT64 padding = WidthPadding(Spec, Number->Field);
   const bool left = (Spec->Flags & FORMAT_LEFT) != 0;
-  if (!left) {
+  if (padding > 0 && !left) {
     Cursor = FillRepeated(Cursor, End, padding, ' ');
   }
   if (Number->Sign != 0) {
     Cursor = FillRepeated(Cursor, End, 1, Number->Sign);
   }
-  Cursor = FillRepeated(Cursor, End, Number->Field - Number->Length, '0');
-  // When grouped, a ',' after each digit that is followed by a multiple of
-  // three digits.
-  const CHAR8 *digits = NumberDigits(Number);
-  for (INT64 i = 0, after = Number->DigitCount - 1; i < Number->DigitCount && Cursor < End; ++i, --after) {
-    Cursor = FillRepeated(Cursor, End, 1, digits[i]);
-    if (Number->Grouped && after > 0 && after % 3 == 0) {
-      Cursor = FillRepeated(Cursor, End, 1, ',');
-    }
+  const INT64 zeros = Number->Field - Number->Length;
+  if (zeros > 0) {
+    Cursor = FillRepeated(Cursor, End, zeros, '0');
   }
-  if (left) {
+  if (Number->Grouped) {
+    // A ',' after each digit that is followed by a multiple of three.
+    const CHAR8 *digits = NumberDigits(Number);
+    for (INT64 i = 0, after = Number->DigitCount - 1; i < Number->DigitCount && Cursor < End; ++i, --after) {
+      Cursor = FillRepeated(Cursor, End, 1, digits[i]);
+      if (after > 0 && after % 3 == 0) {
+        Cursor = FillRepeated(Cursor, End, 1, ',');
+      }
+    }
+  } else {
+    Cursor = EmitDigits(Cursor, End, Number);
+  }
+  if (padding > 0 && left) {
     Cursor = FillRepeated(Cursor, End, padding, ' ');
   }
   return Cursor;
 }
 
-// Each unit is stored as its low byte, the first of the pair for 16-bit
-// units. A 16-bit unit whose low byte is 0 (U+0100, U+0200, ...) would end
-// the stored text early, so it is stored as FORMAT_UNPRINTABLE instead; an
-// 8-bit unit inside the measured length is never 0.
+namespace {
+
+// A 16-bit unit is stored as its low byte, the first of the pair. A unit
+// whose low byte is 0 (U+0100, U+0200, ...) would end the stored text early,
+// so it is stored as FORMAT_UNPRINTABLE instead.
+CHAR8 LowByte(const UINT8 *unit) { return unit[0] != 0 ? static_cast<CHAR8>(unit[0]) : FORMAT_UNPRINTABLE; }
+
+}  // namespace
+
+// The copy loops test Cursor < End themselves, which also settles the test
+// inside FillRepeated.
+CHAR8 *EmitWholeText(CHAR8 *Cursor, const CHAR8 *End, const void *Text, BOOLEAN Wide) {
+  const auto *unit = static_cast<const UINT8 *>(Text);
+  if (Wide) {
+    for (; Cursor < End && (unit[0] | unit[1]) != 0; unit += 2) {
+      Cursor = FillRepeated(Cursor, End, 1, LowByte(unit));
+    }
+  } else {
+    for (; Cursor < End && *unit != 0; ++unit) {
+      Cursor = FillRepeated(Cursor, End, 1, static_cast<CHAR8>(*unit));
+    }
+  }
+  return Cursor;
+}
+
 CHAR8 *EmitText(CHAR8 *Cursor, const CHAR8 *End, const FORMAT_SPEC *Spec, const TEXT_FIELD *Text) {
   const bool left = (Spec->Flags & FORMAT_LEFT) != 0;
   const INT64 padding = WidthPadding(Spec, Text->Field);
-  if (!left) {
+  if (padding > 0 && !left) {
     Cursor = FillRepeated(Cursor, End, padding, ' ');
   }
-  Cursor = FillRepeated(Cursor, End, Text->Field - Text->Length, ' ');
-  const UINTN step = Text->Wide ? 2 : 1;
-  const UINT8 *unit = Text->Units;
-  for (INT64 i = 0; i < Text->Length && Cursor < End; ++i, unit += step) {
-    Cursor = FillRepeated(Cursor, End, 1, *unit != 0 ? static_cast<CHAR8>(*unit) : FORMAT_UNPRINTABLE);
+  const INT64 spaces = Text->Field - Text->Length;
+  if (spaces > 0) {
+    Cursor = FillRepeated(Cursor, End, spaces, ' ');
   }
-  if (left) {
+  const UINT8 *unit = Text->Units;
+  if (Text->Wide) {
+    for (INT64 i = 0; i < Text->Length && Cursor < End; ++i) {
+      Cursor = FillRepeated(Cursor, End, 1, LowByte(unit + 2 * i));
+    }
+  } else {
+    for (INT64 i = 0; i < Text->Length && Cursor < End; ++i) {
+      Cursor = FillRepeated(Cursor, End, 1, static_cast<CHAR8>(unit[i]));
+    }
+  }
+  if (padding > 0 && left) {
     Cursor = FillRepeated(Cursor, End, padding, ' ');
   }
   return Cursor;
