@@ -1,6 +1,7 @@
 # Flags of the firmware flavour: freestanding, no exceptions, RTTI, stack
-# protector, stack probes or unwind tables; integer registers only.
-set(SYSINFO_FIRMWARE_OPT -Os CACHE STRING "Optimisation flags of the firmware flavour")
+# protector, stack probes or unwind tables; integer registers only. Built
+# for size with link-time optimisation: the image has a size budget.
+set(SYSINFO_FIRMWARE_OPT -Oz -flto CACHE STRING "Optimisation flags of the firmware flavour")
 set(SYSINFO_FIRMWARE_COMPILE_FLAGS
     -ffreestanding -fno-exceptions -fno-rtti -fno-stack-protector -mno-stack-arg-probe
     -fno-unwind-tables -fno-asynchronous-unwind-tables -mgeneral-regs-only
@@ -8,15 +9,23 @@ set(SYSINFO_FIRMWARE_COMPILE_FLAGS
 add_compile_options(${SYSINFO_FIRMWARE_COMPILE_FLAGS})
 set(SYSINFO_DRIVER_FLAGS "")
 
+# clang in its MSVC-compatible mode is given no dependency-file flags by
+# CMake, so Ninja would not see header changes and would keep stale
+# objects: ask for GNU-style dependency files explicitly.
+set(CMAKE_DEPFILE_FLAGS_CXX "-MD -MT <DEP_TARGET> -MF <DEP_FILE>")
+
 # Links a PE32+ EFI image `name`.efi from the given libraries with `entry` as
 # its entry point: no C runtime, no imports, base relocations kept. lld-link
 # aligns sections to 4 KiB by default (an explicit /align draws a warning
-# outside /driver links). The suffix is set here because the Generic
+# outside /driver links). Read-only data shares the code's section: one
+# section fewer keeps the headers within one 512-byte file block and saves
+# the padding of a section of its own. A link map lies beside each image. The suffix is set here because the Generic
 # platform module resets the toolchain's executable suffix.
 function(sysinfo_add_efi_image name entry subsystem)
   add_executable(${name})
   set_target_properties(${name} PROPERTIES SUFFIX .efi)
   target_link_libraries(${name} PRIVATE ${ARGN})
-  target_link_options(${name} PRIVATE -fuse-ld=lld -nostdlib
-      -Wl,-entry:${entry} -Wl,-subsystem:${subsystem} -Wl,-dynamicbase)
+  target_link_options(${name} PRIVATE -fuse-ld=lld -nostdlib -flto
+      -Wl,-entry:${entry} -Wl,-subsystem:${subsystem} -Wl,-dynamicbase -Wl,/merge:.rdata=.text
+      -Wl,/map:${CMAKE_CURRENT_BINARY_DIR}/${name}.map)
 endfunction()

@@ -56,7 +56,7 @@ static_assert(RunsAreDisjoint(), "two pin runs claim the same pin or line");
 constexpr GPIO_PIN_MAP BuildPinMap() {
   GPIO_PIN_MAP map{};
   for (UINT32 pin = 0; pin < GPIO_PIN_COUNT; ++pin) {
-    map.Row[pin] = GPIO_PIN_MAP_ENTRY{pin, GPIO_NO_CONTROLLER, 0, {0, 0}};
+    map.Row[pin] = GPIO_PIN_MAP_ENTRY{pin, GPIO_NO_CONTROLLER, 0};
   }
   for (const GPIO_PIN_RUN &run : mPinRuns) {
     for (UINT32 pin = run.FirstPin; pin <= run.LastPin; ++pin) {

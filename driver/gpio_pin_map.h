@@ -13,9 +13,8 @@ struct GPIO_PIN_MAP_ENTRY {
   UINT32 Pin;          // equal to the row index
   UINT32 Controller;   // 0..GPIO_CONTROLLER_COUNT-1, or GPIO_NO_CONTROLLER
   UINT32 Mask;         // the line's single bit in the controller's registers
-  UINT32 Reserved[2];  // carried by the board's table, never read
 };
-static_assert(sizeof(GPIO_PIN_MAP_ENTRY) == 20, "pin map row");
+static_assert(sizeof(GPIO_PIN_MAP_ENTRY) == 12, "pin map row");
 
 struct GPIO_PIN_MAP {
   GPIO_PIN_MAP_ENTRY Row[GPIO_PIN_COUNT];

@@ -33,15 +33,37 @@ void ShowValueText(EFI_HII_HANDLE HiiHandle, EFI_STRING_ID StringId, VALUE_TEXT 
   SetPageString(HiiHandle, StringId, Text->Wide);
 }
 
-// Memory-chip variants by strap value. The two-strap board only tells a
-// development sample (both straps high) from anything else.
-constexpr const CHAR8 *mFourStrapLabels[] = {
-    "4 GiB",          "4 GiB (Hynix)",   "2 GiB",           "12 GiB (Hynix)",
-    "Undefined",      "3 GiB",           "8 GiB (Hive)",    "6 GiB (Hive)",
-    "8 GiB (V1.1)",   "12 GiB (Hive)",   "16 GiB (Hynix)",  "8 GiB (Samsung)",
-    "16 GiB (Rayson)", "4 GiB (Hive)",   "8 GiB (Hynix)",   "Development Sample",
-};
-constexpr const CHAR8 *mTwoStrapLabels[] = {"Undefined", "Undefined", "Undefined", "Development Sample"};
+// Memory-chip variants by strap value, packed back to back with a NUL after
+// each (one table of texts rather than a table of pointers keeps the image
+// small). The two-strap board only tells a development sample (both straps
+// high) from anything else.
+constexpr CHAR8 mFourStrapLabels[] =
+    "4 GiB\0" "4 GiB (Hynix)\0" "2 GiB\0" "12 GiB (Hynix)\0"
+    "Undefined\0" "3 GiB\0" "8 GiB (Hive)\0" "6 GiB (Hive)\0"
+    "8 GiB (V1.1)\0" "12 GiB (Hive)\0" "16 GiB (Hynix)\0" "8 GiB (Samsung)\0"
+    "16 GiB (Rayson)\0" "4 GiB (Hive)\0" "8 GiB (Hynix)\0" "Development Sample\0";
+constexpr CHAR8 mTwoStrapLabels[] = "Undefined\0" "Undefined\0" "Undefined\0" "Development Sample\0";
+
+// Texts in a packed label table: one per NUL before the closing one.
+template <UINTN N>
+constexpr UINT32 LabelCount(const CHAR8 (&Labels)[N]) {
+  UINT32 count = 0;
+  for (UINTN i = 0; i + 1 < N; ++i) {
+    count += Labels[i] == 0 ? 1 : 0;
+  }
+  return count;
+}
+
+static_assert(LabelCount(mFourStrapLabels) == 1u << 4, "one label per value of four straps");
+static_assert(LabelCount(mTwoStrapLabels) == 1u << 2, "one label per value of two straps");
+
+// The label of a strap value.
+const CHAR8 *LabelAt(const CHAR8 *Labels, UINT32 Value) {
+  for (; Value != 0; --Value) {
+    Labels += AsciiLength(Labels) + 1;
+  }
+  return Labels;
+}
 
 constexpr UINT32 mTwoStrapPins[] = {49, 50};
 constexpr UINT32 mFourStrapPins[] = {49, 50, 57, 60};
@@ -51,7 +73,7 @@ struct BOARD_STRAPS {
   const CHAR16 *Name;
   const UINT32 *Pins;
   UINT32 PinCount;
-  const CHAR8 *const *Labels;  // one per strap value 0 .. 2^PinCount - 1
+  const CHAR8 *Labels;  // packed, one per strap value 0 .. 2^PinCount - 1
 };
 
 constexpr BOARD_STRAPS mKnownBoards[] = {
@@ -108,7 +130,7 @@ void ShowMemoryChip(EFI_HII_HANDLE HiiHandle, VALUE_TEXT *Text) {
   if (EFI_ERROR(ReadBoardStraps(board->Pins, board->PinCount, &value))) {
     return;
   }
-  FormatAscii(Text->Ascii, sizeof Text->Ascii, "%a | (Raw Value: %d)", board->Labels[value],
+  FormatAscii(Text->Ascii, sizeof Text->Ascii, "%a | (Raw Value: %d)", LabelAt(board->Labels, value),
               static_cast<UINT16>(value));
   ShowValueText(HiiHandle, STRING_MEMORY_CHIP_VALUE, Text);
 }

@@ -1,5 +1,7 @@
 #include "sim/call_log.h"
 
+#include "sim/stack_probe.h"
+
 namespace sim {
 
 bool CallLog::Matches(std::string_view pattern, std::string_view service) {
@@ -13,6 +15,15 @@ bool CallLog::Matches(std::string_view pattern, std::string_view service) {
 }
 
 Verdict CallLog::Enter(std::string_view service, std::string detail) {
+  // Called by the simulated service the driver called (or by its helper):
+  // the frame above this one is that service's. Read only while a stack
+  // measurement runs.
+  if (StackProbeArmed()) {
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wframe-address"
+    NoteDriverStack(CallerStack(__builtin_frame_address(1)));
+#pragma clang diagnostic pop
+  }
   ++faultable_calls_;
   bool found = false;
   for (std::size_t i = 0; i < counted_services_.size(); ++i) {

@@ -1,5 +1,7 @@
 #include "sim/register_bus.h"
 
+#include "sim/stack_probe.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -89,9 +91,14 @@ sim::RegisterBus &Bus() {
 }
 }  // namespace
 
-UINT32 RegRead32(UINTN Address) { return Bus().Read(Address); }
+// Both are called by the driver directly.
+UINT32 RegRead32(UINTN Address) {
+  sim::NoteDriverStack(sim::CallerStack(__builtin_frame_address(0)));
+  return Bus().Read(Address);
+}
 
 UINT32 RegWrite32(UINTN Address, UINT32 Value) {
+  sim::NoteDriverStack(sim::CallerStack(__builtin_frame_address(0)));
   Bus().Write(Address, Value);
   return Value;
 }

@@ -44,11 +44,10 @@ const CHAR8 *GuidText(const void *Guid, CHAR8 *Scratch);
 const CHAR8 *TimeText(const void *Time, CHAR8 *Scratch);
 const CHAR8 *StatusText(UINT64 Status, CHAR8 *Scratch);
 
-// Status names: fixed-width NUL-padded entries indexed by the value
-// (success and warnings) or by the value without bit 63 (errors).
+// Status names, packed back to back, each ended by its NUL: the success
+// and warning names indexed by the value, the error names by the value
+// without bit 63. Packed rather than fixed-width to keep the image small.
 inline constexpr UINTN STATUS_SUCCESS_NAME_COUNT = 6;
-inline constexpr UINTN STATUS_SUCCESS_NAME_SIZE = 25;
 inline constexpr UINTN STATUS_ERROR_NAME_COUNT = 34;
-inline constexpr UINTN STATUS_ERROR_NAME_SIZE = 21;
-extern const CHAR8 mStatusSuccessNames[STATUS_SUCCESS_NAME_COUNT][STATUS_SUCCESS_NAME_SIZE];
-extern const CHAR8 mStatusErrorNames[STATUS_ERROR_NAME_COUNT][STATUS_ERROR_NAME_SIZE];
+extern const CHAR8 mStatusSuccessNames[];
+extern const CHAR8 mStatusErrorNames[];

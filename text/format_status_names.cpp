@@ -1,48 +1,63 @@
 #include "text/format_convert.h"
 
-const CHAR8 mStatusSuccessNames[STATUS_SUCCESS_NAME_COUNT][STATUS_SUCCESS_NAME_SIZE] = {
-    "Success",
-    "Warning Unknown Glyph",
-    "Warning Delete Failure",
-    "Warning Write Failure",
-    "Warning Buffer Too Small",
-    "Warning Stale Data",
-};
+namespace {
+
+// Names in a packed table: one per NUL before the closing one.
+template <UINTN N>
+constexpr UINTN NameCount(const CHAR8 (&Names)[N]) {
+  UINTN count = 0;
+  for (UINTN i = 0; i + 1 < N; ++i) {
+    count += Names[i] == 0 ? 1 : 0;
+  }
+  return count;
+}
+
+}  // namespace
+
+extern constexpr CHAR8 mStatusSuccessNames[] =
+    "Success\0"
+    "Warning Unknown Glyph\0"
+    "Warning Delete Failure\0"
+    "Warning Write Failure\0"
+    "Warning Buffer Too Small\0"
+    "Warning Stale Data\0";
 
 // Entry 0 is never shown: an error code of 0 prints as a number.
-const CHAR8 mStatusErrorNames[STATUS_ERROR_NAME_COUNT][STATUS_ERROR_NAME_SIZE] = {
-    "",
-    "Load Error",
-    "Invalid Parameter",
-    "Unsupported",
-    "Bad Buffer Size",
-    "Buffer Too Small",
-    "Not Ready",
-    "Device Error",
-    "Write Protected",
-    "Out of Resources",
-    "Volume Corrupt",
-    "Volume Full",
-    "No Media",
-    "Media changed",
-    "Not Found",
-    "Access Denied",
-    "No Response",
-    "No mapping",
-    "Time out",
-    "Not started",
-    "Already started",
-    "Aborted",
-    "ICMP Error",
-    "TFTP Error",
-    "Protocol Error",
-    "Incompatible Version",
-    "Security Violation",
-    "CRC Error",
-    "End of Media",
-    "Reserved (29)",
-    "Reserved (30)",
-    "End of File",
-    "Invalid Language",
-    "Compromised Data",
-};
+extern constexpr CHAR8 mStatusErrorNames[] =
+    "\0"
+    "Load Error\0"
+    "Invalid Parameter\0"
+    "Unsupported\0"
+    "Bad Buffer Size\0"
+    "Buffer Too Small\0"
+    "Not Ready\0"
+    "Device Error\0"
+    "Write Protected\0"
+    "Out of Resources\0"
+    "Volume Corrupt\0"
+    "Volume Full\0"
+    "No Media\0"
+    "Media changed\0"
+    "Not Found\0"
+    "Access Denied\0"
+    "No Response\0"
+    "No mapping\0"
+    "Time out\0"
+    "Not started\0"
+    "Already started\0"
+    "Aborted\0"
+    "ICMP Error\0"
+    "TFTP Error\0"
+    "Protocol Error\0"
+    "Incompatible Version\0"
+    "Security Violation\0"
+    "CRC Error\0"
+    "End of Media\0"
+    "Reserved (29)\0"
+    "Reserved (30)\0"
+    "End of File\0"
+    "Invalid Language\0"
+    "Compromised Data\0";
+
+static_assert(NameCount(mStatusSuccessNames) == STATUS_SUCCESS_NAME_COUNT, "one name per success code");
+static_assert(NameCount(mStatusErrorNames) == STATUS_ERROR_NAME_COUNT, "one name per error code");

@@ -17,8 +17,6 @@ TEST(GpioPinMap, EveryRowMatchesTheBoardWiring) {
     SCOPED_TRACE(pin);
     const GPIO_PIN_MAP_ENTRY &row = mPinMap.Row[pin];
     EXPECT_EQ(row.Pin, pin);
-    EXPECT_EQ(row.Reserved[0], 0u);
-    EXPECT_EQ(row.Reserved[1], 0u);
     const auto line = sim::GpioBank::LineOf(pin);
     EXPECT_EQ(row.Controller, line ? line->controller : GPIO_NO_CONTROLLER);
     EXPECT_EQ(row.Mask, line ? 1u << line->bit : 0u);

@@ -1,25 +1,28 @@
 # Fails when an object of the firmware driver library carries a static
-# initialiser section (COFF .CRT$XC*, ELF .init_array or .ctors): the
-# driver's data must be constant, with nothing to run before the entry.
-# Usage: cmake -DOBJDUMP=<llvm-objdump> -DARCHIVE=<libsysinfo_driver.a> -P check_no_initialisers.cmake
-execute_process(COMMAND ${OBJDUMP} -h ${ARCHIVE} OUTPUT_VARIABLE listing RESULT_VARIABLE result)
+# initialiser: the driver's data must be constant, with nothing to run
+# before the entry. The objects are LLVM bitcode (link-time optimisation)
+# or native COFF; in both the compiler's initialiser function of a
+# translation unit shows in the symbol table as _GLOBAL__sub_I_<file>, and
+# one per object as ??__E<name> (Microsoft ABI dynamic initialiser).
+# Usage: cmake -DNM=<llvm-nm> -DARCHIVE=<libsysinfo_driver.a> -P check_no_initialisers.cmake
+execute_process(COMMAND ${NM} ${ARCHIVE} OUTPUT_VARIABLE listing RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
-  message(FATAL_ERROR "${OBJDUMP} could not read ${ARCHIVE}")
+  message(FATAL_ERROR "${NM} could not read ${ARCHIVE}")
 endif()
-if(NOT listing MATCHES "page_packages\\.cpp\\.obj")
+if(NOT listing MATCHES "page_packages\\.cpp\\.obj:")
   message(FATAL_ERROR "${ARCHIVE} does not hold the page packages")
 endif()
 set(object "")
 set(offenders "")
 string(REPLACE "\n" ";" lines "${listing}")
 foreach(line IN LISTS lines)
-  if(line MATCHES "([^ (/]+\\.obj)\\)?:[ \t]+file format")
+  if(line MATCHES "^([^ ]+\\.obj):$")
     set(object "${CMAKE_MATCH_1}")
-  elseif(line MATCHES "(\\.CRT\\$XC[A-Z]*|\\.init_array|\\.ctors)")
+  elseif(line MATCHES " (_GLOBAL__sub_I_[^ ]*|\\?\\?__E[^ ]*)$")
     list(APPEND offenders "${object}: ${CMAKE_MATCH_1}")
   endif()
 endforeach()
 if(offenders)
   message(FATAL_ERROR "static initialisers in the firmware objects:\n${offenders}")
 endif()
-message(STATUS "no static initialiser sections in ${ARCHIVE}")
+message(STATUS "no static initialisers in ${ARCHIVE}")

@@ -1,0 +1,64 @@
+// The driver's deepest stack on the host: from the entry's call to the
+// deepest call it makes into the simulated platform, over boards that take
+// every path through the entry (PD exchange, straps, firmware rows, more
+// languages). Sanitizer builds inflate every frame, so the budget is only
+// held in builds without AddressSanitizer (scripts/measure.sh builds one).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "platform/module_globals.h"
+#include "sim/board.h"
+#include "sim/stack_probe.h"
+
+namespace {
+
+constexpr std::size_t kStackBudget = 2048;
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+TEST(StackBudget, DeepestDriverStackFitsTheBudget) {
+  struct Case {
+    const char *name;
+    void (*facts)(sim::BoardFacts &);
+  };
+  const Case cases[] = {
+      {"default board", [](sim::BoardFacts &) {}},
+      {"languages around en-US",
+       [](sim::BoardFacts &f) {
+         f.languages_before = {"fr-FR", "x-UEFI-ns"};
+         f.languages_after = {"de-DE"};
+       }},
+      {"UART to reprogram", [](sim::BoardFacts &f) { f.uart_ibrd = 1; }},
+  };
+  std::size_t deepest = 0;
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    sim::BoardFacts facts;
+    c.facts(facts);
+    sim::SimulatedBoard board(facts);
+    gStringProtocol = nullptr;
+    gDatabaseProtocol = nullptr;
+    ASSERT_EQ(sim::RunEntryWithStackProbe(board.platform.ImageHandle(), board.platform.SystemTable()), EFI_SUCCESS);
+    const std::size_t depth = sim::DriverStackDepth();
+    // The entry calls into the platform at once: a depth of 0 means no
+    // call was seen and the probe measured nothing.
+    EXPECT_GT(depth, 0u);
+    deepest = depth > deepest ? depth : deepest;
+    std::printf("driver stack depth (%s): %zu bytes\n", c.name, depth);
+  }
+  if (kSanitized) {
+    GTEST_SKIP() << "sanitizer build: frames are inflated, deepest " << deepest << " bytes not held to the budget";
+  }
+  EXPECT_LE(deepest, kStackBudget);
+}
+
+}  // namespace
