@@ -30,13 +30,14 @@ EFI_STATUS ReadGpioPin(UINT32 Pin, UINT32 *Level) {
     return EFI_INVALID_PARAMETER;
   }
   const UINTN base = mGpioControllerBase[row.Controller];
-  if ((RegRead32(base + GPIO_MODE_REGISTER) & row.Mask) != 0) {
+  const UINT32 mask = GpioPinMask(row);
+  if ((RegRead32(base + GPIO_MODE_REGISTER) & mask) != 0) {
     return EFI_DEVICE_ERROR;  // the pin serves another function
   }
-  if ((RegRead32(base + GPIO_DIRECTION_REGISTER) & row.Mask) == 0) {
+  if ((RegRead32(base + GPIO_DIRECTION_REGISTER) & mask) == 0) {
     return EFI_DEVICE_ERROR;  // an output: its input level means nothing
   }
-  *Level = (RegRead32(base + GPIO_INPUT_REGISTER) & row.Mask) != 0 ? 1 : 0;
+  *Level = (RegRead32(base + GPIO_INPUT_REGISTER) & mask) != 0 ? 1 : 0;
   return EFI_SUCCESS;
 }
 

@@ -56,12 +56,12 @@ static_assert(RunsAreDisjoint(), "two pin runs claim the same pin or line");
 constexpr GPIO_PIN_MAP BuildPinMap() {
   GPIO_PIN_MAP map{};
   for (UINT32 pin = 0; pin < GPIO_PIN_COUNT; ++pin) {
-    map.Row[pin] = GPIO_PIN_MAP_ENTRY{pin, GPIO_NO_CONTROLLER, 0};
+    map.Row[pin] = GPIO_PIN_MAP_ENTRY{static_cast<UINT8>(pin), GPIO_NO_CONTROLLER, 0};
   }
   for (const GPIO_PIN_RUN &run : mPinRuns) {
     for (UINT32 pin = run.FirstPin; pin <= run.LastPin; ++pin) {
-      map.Row[pin].Controller = run.Controller;
-      map.Row[pin].Mask = 1U << (run.FirstBit + (pin - run.FirstPin));
+      map.Row[pin].Controller = static_cast<UINT8>(run.Controller);
+      map.Row[pin].Bit = static_cast<UINT8>(run.FirstBit + (pin - run.FirstPin));
     }
   }
   return map;
@@ -76,7 +76,7 @@ static_assert(mPinMap.Row[0].Controller == GPIO_NO_CONTROLLER && mPinMap.Row[156
               "pins 0 and 156 have no GPIO line");
 
 // The memory strap pins.
-static_assert(mPinMap.Row[49].Controller == 3 && mPinMap.Row[49].Mask == 0x40, "strap pin 49");
-static_assert(mPinMap.Row[50].Controller == 3 && mPinMap.Row[50].Mask == 0x80, "strap pin 50");
-static_assert(mPinMap.Row[57].Controller == 3 && mPinMap.Row[57].Mask == 0x4000, "strap pin 57");
-static_assert(mPinMap.Row[60].Controller == 3 && mPinMap.Row[60].Mask == 0x20000, "strap pin 60");
+static_assert(mPinMap.Row[49].Controller == 3 && GpioPinMask(mPinMap.Row[49]) == 0x40, "strap pin 49");
+static_assert(mPinMap.Row[50].Controller == 3 && GpioPinMask(mPinMap.Row[50]) == 0x80, "strap pin 50");
+static_assert(mPinMap.Row[57].Controller == 3 && GpioPinMask(mPinMap.Row[57]) == 0x4000, "strap pin 57");
+static_assert(mPinMap.Row[60].Controller == 3 && GpioPinMask(mPinMap.Row[60]) == 0x20000, "strap pin 60");

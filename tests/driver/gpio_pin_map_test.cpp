@@ -16,10 +16,10 @@ TEST(GpioPinMap, EveryRowMatchesTheBoardWiring) {
   for (UINT32 pin = 0; pin < GPIO_PIN_COUNT; ++pin) {
     SCOPED_TRACE(pin);
     const GPIO_PIN_MAP_ENTRY &row = mPinMap.Row[pin];
-    EXPECT_EQ(row.Pin, pin);
+    EXPECT_EQ(UINT32{row.Pin}, pin);
     const auto line = sim::GpioBank::LineOf(pin);
-    EXPECT_EQ(row.Controller, line ? line->controller : GPIO_NO_CONTROLLER);
-    EXPECT_EQ(row.Mask, line ? 1u << line->bit : 0u);
+    EXPECT_EQ(UINT32{row.Controller}, line ? line->controller : GPIO_NO_CONTROLLER);
+    EXPECT_EQ(GpioPinMask(row), line ? 1u << line->bit : 0u);
   }
 }
 
@@ -50,8 +50,8 @@ TEST(GpioPinMap, RunBoundariesAndStrapPinsAreWhereTheBoardPutsThem) {
       {60, 3, 0x20000},
   };
   for (const Row &r : rows) {
-    EXPECT_EQ(mPinMap.Row[r.pin].Controller, r.controller) << "pin " << r.pin;
-    EXPECT_EQ(mPinMap.Row[r.pin].Mask, r.mask) << "pin " << r.pin;
+    EXPECT_EQ(UINT32{mPinMap.Row[r.pin].Controller}, r.controller) << "pin " << r.pin;
+    EXPECT_EQ(GpioPinMask(mPinMap.Row[r.pin]), r.mask) << "pin " << r.pin;
   }
 }
 
@@ -61,8 +61,8 @@ TEST(GpioPinMap, WiredPinsHaveOneBitEachAndNoLineIsShared) {
     if (row.Controller == GPIO_NO_CONTROLLER) {
       continue;
     }
-    EXPECT_EQ(__builtin_popcount(row.Mask), 1) << "pin " << row.Pin;
-    EXPECT_TRUE(lines.insert({row.Controller, row.Mask}).second) << "pin " << row.Pin << " shares a line";
+    EXPECT_EQ(__builtin_popcount(GpioPinMask(row)), 1) << "pin " << +row.Pin;
+    EXPECT_TRUE(lines.insert({row.Controller, GpioPinMask(row)}).second) << "pin " << +row.Pin << " shares a line";
   }
   EXPECT_EQ(lines.size(), sim::GpioBank::WiredPins().size());
 }
