@@ -83,8 +83,9 @@ const void *DirectiveText(const FORMAT_SPEC *spec, FORMAT_ARGS *args, CHAR8 *scr
   }
 }
 
-// Every directive that prints a text: strings, characters, GUIDs, times,
-// status values and characters that print themselves. Kept out of line so
+// Every directive that prints a text in a field: strings with a width or
+// precision, characters, GUIDs, times, status values and characters that
+// print themselves. Kept out of line so
 // its scratch areas stay off the path of numbers and plain strings.
 __attribute__((noinline)) CHAR8 *EmitTextDirective(CHAR8 *cursor, const CHAR8 *end, const FORMAT_SPEC *spec,
                                                    FORMAT_ARGS *args) {
@@ -92,11 +93,6 @@ __attribute__((noinline)) CHAR8 *EmitTextDirective(CHAR8 *cursor, const CHAR8 *e
   UINT8 character[4];
   BOOLEAN wide = false;
   const void *text = DirectiveText(spec, args, scratch, character, &wide);
-  const bool string = spec->Kind == FORMAT_KIND_TEXT8 || spec->Kind == FORMAT_KIND_TEXT16;
-  if (string && (spec->Flags & (FORMAT_WIDTH_GIVEN | FORMAT_PRECISION_GIVEN)) == 0) {
-    // A whole string with no field around it: stored as it is read.
-    return EmitWholeText(cursor, end, text, wide);
-  }
   TEXT_FIELD field;
   MeasureText(text, wide, spec, &field);
   return EmitText(cursor, end, spec, &field);
@@ -108,10 +104,12 @@ CHAR8 *EmitDirective(CHAR8 *cursor, const CHAR8 *end, const FORMAT_SPEC *spec, F
     ConvertNumber(TakeFormatArg(args), spec, &number);
     return EmitNumber(cursor, end, spec, &number);
   }
-  if (spec->Kind == FORMAT_KIND_TEXT8 && (spec->Flags & (FORMAT_WIDTH_GIVEN | FORMAT_PRECISION_GIVEN)) == 0) {
-    // A whole 8-bit string with no field around it: stored as it is read.
+  const bool string = spec->Kind == FORMAT_KIND_TEXT8 || spec->Kind == FORMAT_KIND_TEXT16;
+  if (string && (spec->Flags & (FORMAT_WIDTH_GIVEN | FORMAT_PRECISION_GIVEN)) == 0) {
+    // A whole string with no field around it: stored as it is read.
     const void *text = reinterpret_cast<const void *>(TakeFormatArg(args));
-    return EmitWholeText(cursor, end, text != nullptr ? text : mNullString, false);
+    const bool wide = spec->Kind == FORMAT_KIND_TEXT16 && text != nullptr;
+    return EmitWholeText(cursor, end, text != nullptr ? text : mNullString, wide);
   }
   return EmitTextDirective(cursor, end, spec, args);
 }

@@ -15,45 +15,28 @@ constexpr CHAR8 mStatusFallbackFormat[] = "%08X";
 
 INT64 Larger(INT64 a, INT64 b) { return a > b ? a : b; }
 
-// "00" to "99": decimal digits are produced two at a time.
-struct DIGIT_PAIRS {
-  CHAR8 Pair[200];
-};
-
-constexpr DIGIT_PAIRS BuildDigitPairs() {
-  DIGIT_PAIRS pairs = {};
-  for (UINTN i = 0; i < 100; ++i) {
-    pairs.Pair[2 * i] = static_cast<CHAR8>('0' + i / 10);
-    pairs.Pair[2 * i + 1] = static_cast<CHAR8>('0' + i % 10);
-  }
-  return pairs;
-}
-
-constexpr DIGIT_PAIRS mDigitPairs = BuildDigitPairs();
-
 // Decimal digits of value, least significant first, stored downward from
 // `at`; returns the position of the most significant digit. The same
 // digits as dividing by 10 one digit at a time.
-template <typename UNSIGNED>
-CHAR8 *StoreDecimal(UNSIGNED value, CHAR8 *at) {
+CHAR8 *StoreDecimal(UINT64 value, CHAR8 *at) {
+  // Two digits per division by 100; dividing a pair by 10 compiles to a
+  // multiply.
   while (value >= 100) {
-    const UNSIGNED pair = value % 100;
+    const UINT32 pair = static_cast<UINT32>(value % 100);
     value /= 100;
-    *--at = mDigitPairs.Pair[2 * pair + 1];
-    *--at = mDigitPairs.Pair[2 * pair];
+    *--at = static_cast<CHAR8>('0' + pair % 10);
+    *--at = static_cast<CHAR8>('0' + pair / 10);
   }
   if (value >= 10) {
-    *--at = mDigitPairs.Pair[2 * value + 1];
-    *--at = mDigitPairs.Pair[2 * value];
-  } else {
-    *--at = static_cast<CHAR8>('0' + value);
+    *--at = static_cast<CHAR8>('0' + value % 10);
+    value /= 10;
   }
+  *--at = static_cast<CHAR8>('0' + value);
   return at;
 }
 
 // Digits of value, least significant first, stored downward from `end`.
-// Base 16 by shifts and base 10 by a constant divisor (in 32 bits when the
-// value fits): the same digits as dividing by a variable base, without a
+// Base 16 by shifts and base 10 by a constant divisor: the same digits as dividing by a variable base, without a
 // hardware divide per digit.
 UINT8 StoreDigits(UINT64 value, bool hex, CHAR8 *end) {
   CHAR8 *at = end;
@@ -62,8 +45,6 @@ UINT8 StoreDigits(UINT64 value, bool hex, CHAR8 *end) {
       *--at = mDigitSet[value & 0xF];
       value >>= 4;
     } while (value != 0);
-  } else if (value <= 0xFFFFFFFFu) {
-    at = StoreDecimal(static_cast<UINT32>(value), at);
   } else {
     at = StoreDecimal(value, at);
   }

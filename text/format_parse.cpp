@@ -20,10 +20,20 @@ namespace {
 
 constexpr UINTN CONVERSION_COUNT = sizeof(mFormatConversions) / sizeof(mFormatConversions[0]);
 
+constexpr bool LettersInIndexSpan() {
+  for (const FORMAT_CONVERSION &conversion : mFormatConversions) {
+    if (conversion.Letter < FORMAT_INDEX_FIRST || conversion.Letter > FORMAT_INDEX_LAST) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(LettersInIndexSpan(), "a conversion letter lies outside the index");
+
 constexpr FORMAT_CONVERSION_INDEX BuildConversionIndex() {
   FORMAT_CONVERSION_INDEX index = {};
   for (UINTN i = 0; i < CONVERSION_COUNT; ++i) {
-    index.Entry[static_cast<UINT8>(mFormatConversions[i].Letter)] = static_cast<UINT8>(i + 1);
+    index.Entry[mFormatConversions[i].Letter - FORMAT_INDEX_FIRST] = static_cast<UINT8>(i + 1);
   }
   return index;
 }

@@ -59,16 +59,19 @@ struct FORMAT_CONVERSION {
   UINT32 Clear;     // flags it clears
 };
 
-// The conversion letters, and the same indexed by character: entry + 1 in
-// mFormatConversions, 0 for a character that is no conversion letter.
+// The conversion letters, and the same indexed by character from 'S' to
+// 'x', the span of the letters: entry + 1 in mFormatConversions, 0 for a
+// character that is no conversion letter.
+inline constexpr CHAR8 FORMAT_INDEX_FIRST = 'S';
+inline constexpr CHAR8 FORMAT_INDEX_LAST = 'x';
 struct FORMAT_CONVERSION_INDEX {
-  UINT8 Entry[128];
+  UINT8 Entry[FORMAT_INDEX_LAST - FORMAT_INDEX_FIRST + 1];
 };
 extern const FORMAT_CONVERSION mFormatConversions[];
 extern const FORMAT_CONVERSION_INDEX mFormatConversionIndex;
 
 inline const FORMAT_CONVERSION *FindConversion(CHAR8 Letter) {
-  const UINT8 code = static_cast<UINT8>(Letter);
+  const UINT8 code = static_cast<UINT8>(static_cast<UINT8>(Letter) - FORMAT_INDEX_FIRST);
   if (code >= sizeof(mFormatConversionIndex.Entry) || mFormatConversionIndex.Entry[code] == 0) {
     return nullptr;
   }
