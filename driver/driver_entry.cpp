@@ -20,7 +20,7 @@ namespace {
 
 // Firmware components in the order they are asked for, with their rows.
 struct COMPONENT_ROW {
-  UINT32 Component;
+  UINT8 Component;
   EFI_STRING_ID Value;
 };
 

@@ -6,17 +6,17 @@
 namespace {
 
 // PL011 register offsets.
-constexpr UINTN UARTECR = 0x04;
-constexpr UINTN UARTFR = 0x18;
-constexpr UINTN UARTIBRD = 0x24;
-constexpr UINTN UARTFBRD = 0x28;
-constexpr UINTN UARTLCR_H = 0x2C;
-constexpr UINTN UARTCR = 0x30;
+constexpr UINT32 UARTECR = 0x04;
+constexpr UINT32 UARTFR = 0x18;
+constexpr UINT32 UARTIBRD = 0x24;
+constexpr UINT32 UARTFBRD = 0x28;
+constexpr UINT32 UARTLCR_H = 0x2C;
+constexpr UINT32 UARTCR = 0x30;
 
 constexpr UINT32 UARTFR_TXFE = 0x80;
 
 struct RegisterValue {
-  UINTN Offset;
+  UINT32 Offset;
   UINT32 Mask;
   UINT32 Value;
 };
