@@ -22,7 +22,7 @@ struct VALUE_TEXT {
   CHAR16 Wide[VALUE_TEXT_SIZE];
 };
 
-void ClearValueText(VALUE_TEXT *Text) { ZeroFill(Text, sizeof *Text); }
+void ClearValueText(VALUE_TEXT *Text) { FillBytes(Text, 0, sizeof *Text); }
 
 // Widens the formatted text and hands it to the page.
 void ShowValueText(EFI_HII_HANDLE HiiHandle, EFI_STRING_ID StringId, VALUE_TEXT *Text) {
