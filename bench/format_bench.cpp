@@ -113,10 +113,38 @@ void Time(benchmark::State &state, Call call) {
   }
 }
 
+// Calls one side of one case `count` times, for an instruction count under
+// callgrind (steady where timings on a shared machine are not): the
+// difference between a run of N calls and a run of none, over N, is the
+// instructions of one call.
+int Repeat(const char *name, const char *side, long count) {
+  for (const Pair &pair : kPairs) {
+    if (std::string(pair.name) != name) {
+      continue;
+    }
+    const Call call = std::string(side) == "snprintf" ? pair.theirs : pair.ours;
+    char buffer[kBufferSize];
+    for (long i = 0; i < count; ++i) {
+      Values *values = &gValues;
+      benchmark::DoNotOptimize(values);
+      benchmark::DoNotOptimize(call(buffer, *values));
+      benchmark::ClobberMemory();
+    }
+    return 0;
+  }
+  std::fprintf(stderr, "no case %s\n", name);
+  return 2;
+}
+
 }  // namespace
 
+// format_bench --repeat CASE FormatAscii|snprintf COUNT: no timing, only
+// the calls. Without --repeat: the timed benchmark.
 int main(int argc, char **argv) {
   CheckPairs();
+  if (argc == 5 && std::string(argv[1]) == "--repeat") {
+    return Repeat(argv[2], argv[3], std::atol(argv[4]));
+  }
   for (const Pair &pair : kPairs) {
     benchmark::RegisterBenchmark((std::string(pair.name) + "/FormatAscii").c_str(), Time, pair.ours);
     benchmark::RegisterBenchmark((std::string(pair.name) + "/snprintf").c_str(), Time, pair.theirs);
