@@ -9,6 +9,7 @@
 #include "platform/module_globals.h"
 #include "platform/platform_protocols.h"
 #include "text/format.h"
+#include "text/packed_texts.h"
 #include "text/memory_ops.h"
 #include "text/string_ops.h"
 
@@ -41,26 +42,8 @@ constexpr CHAR8 mFourStrapLabels[] =
     "16 GiB (Rayson)\0" "4 GiB (Hive)\0" "8 GiB (Hynix)\0" "Development Sample\0";
 constexpr CHAR8 mTwoStrapLabels[] = "Undefined\0" "Undefined\0" "Undefined\0" "Development Sample\0";
 
-// Texts in a packed label table: one per NUL before the closing one.
-template <UINTN N>
-constexpr UINT32 LabelCount(const CHAR8 (&Labels)[N]) {
-  UINT32 count = 0;
-  for (UINTN i = 0; i + 1 < N; ++i) {
-    count += Labels[i] == 0 ? 1 : 0;
-  }
-  return count;
-}
-
-static_assert(LabelCount(mFourStrapLabels) == 1u << 4, "one label per value of four straps");
-static_assert(LabelCount(mTwoStrapLabels) == 1u << 2, "one label per value of two straps");
-
-// The label of a strap value.
-const CHAR8 *LabelAt(const CHAR8 *Labels, UINT32 Value) {
-  for (; Value != 0; --Value) {
-    Labels += AsciiLength(Labels) + 1;
-  }
-  return Labels;
-}
+static_assert(PackedTextCount(mFourStrapLabels) == 1u << 4, "one label per value of four straps");
+static_assert(PackedTextCount(mTwoStrapLabels) == 1u << 2, "one label per value of two straps");
 
 constexpr UINT32 mTwoStrapPins[] = {49, 50};
 constexpr UINT32 mFourStrapPins[] = {49, 50, 57, 60};
@@ -127,7 +110,7 @@ void ShowMemoryChip(EFI_HII_HANDLE HiiHandle, VALUE_TEXT *Text) {
   if (EFI_ERROR(ReadBoardStraps(board->Pins, board->PinCount, &value))) {
     return;
   }
-  FormatAscii(Text->Ascii, sizeof Text->Ascii, "%a | (Raw Value: %d)", LabelAt(board->Labels, value),
+  FormatAscii(Text->Ascii, sizeof Text->Ascii, "%a | (Raw Value: %d)", PackedTextAt(board->Labels, value),
               static_cast<UINT16>(value));
   ShowValueText(HiiHandle, STRING_MEMORY_CHIP_VALUE, Text);
 }

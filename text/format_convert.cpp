@@ -2,6 +2,7 @@
 
 #include "platform/status.h"
 #include "text/format.h"
+#include "text/packed_texts.h"
 #include "text/unaligned.h"
 
 namespace {
@@ -159,26 +160,13 @@ const CHAR8 *TimeText(const void *Time, CHAR8 *Scratch) {
   return Scratch;
 }
 
-namespace {
-
-// The name at Index of a packed name table.
-const CHAR8 *NameAt(const CHAR8 *Names, UINT64 Index) {
-  for (; Index != 0; --Index) {
-    while (*Names++ != 0) {
-    }
-  }
-  return Names;
-}
-
-}  // namespace
-
 const CHAR8 *StatusText(UINT64 Status, CHAR8 *Scratch) {
   const UINT64 code = Status & ~EFI_ERROR_BIT;
   if (!EFI_ERROR(Status) && code < STATUS_SUCCESS_NAME_COUNT) {
-    return NameAt(mStatusSuccessNames, code);
+    return PackedTextAt(mStatusSuccessNames, code);
   }
   if (EFI_ERROR(Status) && code >= 1 && code < STATUS_ERROR_NAME_COUNT) {
-    return NameAt(mStatusErrorNames, code);
+    return PackedTextAt(mStatusErrorNames, code);
   }
   // Unnamed: the low 32 bits in hexadecimal (bit 63 does not show).
   FormatScratch(Scratch, mStatusFallbackFormat, Status);

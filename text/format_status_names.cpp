@@ -1,18 +1,5 @@
 #include "text/format_convert.h"
-
-namespace {
-
-// Names in a packed table: one per NUL before the closing one.
-template <UINTN N>
-constexpr UINTN NameCount(const CHAR8 (&Names)[N]) {
-  UINTN count = 0;
-  for (UINTN i = 0; i + 1 < N; ++i) {
-    count += Names[i] == 0 ? 1 : 0;
-  }
-  return count;
-}
-
-}  // namespace
+#include "text/packed_texts.h"
 
 extern constexpr CHAR8 mStatusSuccessNames[] =
     "Success\0"
@@ -59,5 +46,5 @@ extern constexpr CHAR8 mStatusErrorNames[] =
     "Invalid Language\0"
     "Compromised Data\0";
 
-static_assert(NameCount(mStatusSuccessNames) == STATUS_SUCCESS_NAME_COUNT, "one name per success code");
-static_assert(NameCount(mStatusErrorNames) == STATUS_ERROR_NAME_COUNT, "one name per error code");
+static_assert(PackedTextCount(mStatusSuccessNames) == STATUS_SUCCESS_NAME_COUNT, "one name per success code");
+static_assert(PackedTextCount(mStatusErrorNames) == STATUS_ERROR_NAME_COUNT, "one name per error code");

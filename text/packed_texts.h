@@ -1,0 +1,25 @@
+// Tables of texts stored back to back, each ended by its NUL (the literal
+// adds one more at the very end): no pointer per entry, so the tables stay
+// small and need no base relocations.
+#pragma once
+
+#include "platform/types.h"
+
+// Number of texts in a packed table: one per NUL before the literal's own.
+template <UINTN N>
+constexpr UINTN PackedTextCount(const CHAR8 (&Texts)[N]) {
+  UINTN count = 0;
+  for (UINTN i = 0; i + 1 < N; ++i) {
+    count += Texts[i] == 0 ? 1 : 0;
+  }
+  return count;
+}
+
+// The text at Index of a packed table; Index must be below its count.
+inline const CHAR8 *PackedTextAt(const CHAR8 *Texts, UINT64 Index) {
+  for (; Index != 0; --Index) {
+    while (*Texts++ != 0) {
+    }
+  }
+  return Texts;
+}
