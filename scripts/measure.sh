@@ -11,6 +11,9 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 full=${1:-$root/build}
 cd "$root"
+. "$root/scripts/packages.sh"
+# shellcheck disable=SC2086
+"$root/scripts/deps.sh" $BUILD_PACKAGES $E2E_PACKAGES valgrind
 
 echo "== firmware images"
 cmake -S . -B build-fw -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-uefi.cmake -DSYSINFO_FIRMWARE=ON >/dev/null
