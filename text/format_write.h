@@ -21,8 +21,8 @@ inline CHAR8 *FillRepeated(CHAR8 *Cursor, const CHAR8 *End, INT64 Count, CHAR8 C
   return Cursor;
 }
 
-// Spaces that pad a field of Field characters to the spec's width (0 when
-// no width was given or the width does not exceed the field).
+// Spaces that pad a field of Field characters to the directive's width
+// (0 when no width was given or the width does not exceed the field).
 INT64 WidthPadding(const FORMAT_SPEC *Spec, INT64 Field);
 
 // The digits of a number that fit before End, from the most significant.
