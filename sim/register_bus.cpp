@@ -3,15 +3,28 @@
 #include "sim/stack_probe.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "sim/call_log.h"
-#include "text/register.h"
+#include "text/register_hook.h"
 
 namespace sim {
 
 namespace {
 RegisterBus *g_current_bus = nullptr;
+
+// The driver's register accesses, from the host register primitives: the
+// driver's stack at the call, then the access on the current bus.
+UINT32 HookRead(UINTN address, const void *frame) {
+  NoteDriverStack(CallerStack(frame));
+  return g_current_bus->Read(address);
+}
+
+void HookWrite(UINTN address, UINT32 value, const void *frame) {
+  NoteDriverStack(CallerStack(frame));
+  g_current_bus->Write(address, value);
+}
+
+constexpr RegisterBusHook kDriverAccess{HookRead, HookWrite};
 
 std::string Hex(UINTN value) {
   char text[24];
@@ -20,7 +33,10 @@ std::string Hex(UINTN value) {
 }
 }  // namespace
 
-void SetCurrentBus(RegisterBus *bus) { g_current_bus = bus; }
+void SetCurrentBus(RegisterBus *bus) {
+  g_current_bus = bus;
+  SetRegisterBusHook(bus != nullptr ? &kDriverAccess : nullptr);
+}
 RegisterBus *CurrentBus() { return g_current_bus; }
 
 void RegisterBus::Map(UINTN base, UINTN size, RegisterDevice *device, std::string name) {
@@ -78,27 +94,3 @@ void RegisterBus::Write(UINTN address, UINT32 value) {
 }
 
 }  // namespace sim
-
-// Host build of the driver's register primitives.
-namespace {
-sim::RegisterBus &Bus() {
-  sim::RegisterBus *bus = sim::CurrentBus();
-  if (bus == nullptr) {
-    std::fputs("register access with no simulated register bus attached\n", stderr);
-    std::abort();
-  }
-  return *bus;
-}
-}  // namespace
-
-// Both are called by the driver directly.
-UINT32 RegRead32(UINTN Address) {
-  sim::NoteDriverStack(sim::CallerStack(__builtin_frame_address(0)));
-  return Bus().Read(Address);
-}
-
-UINT32 RegWrite32(UINTN Address, UINT32 Value) {
-  sim::NoteDriverStack(sim::CallerStack(__builtin_frame_address(0)));
-  Bus().Write(Address, Value);
-  return Value;
-}

@@ -1,0 +1,48 @@
+# Fails the build when a file of a layer includes a header from a directory
+# its layer does not link. RULES holds one line per layer directory, and
+# one per file that has a rule of its own: the directory or file, then every
+# directory it may include from. Only includes naming a top-level directory
+# of the source tree are checked.
+# Usage: cmake -DSOURCE=<source tree> -DRULES=<rules file> -P check_includes.cmake
+cmake_minimum_required(VERSION 3.20)
+file(STRINGS ${RULES} rules)
+file(GLOB entries RELATIVE ${SOURCE} ${SOURCE}/*)
+set(tree_dirs "")
+foreach(entry IN LISTS entries)
+  if(IS_DIRECTORY ${SOURCE}/${entry})
+    list(APPEND tree_dirs ${entry})
+  endif()
+endforeach()
+
+set(dirs "")
+foreach(rule IN LISTS rules)
+  string(REPLACE " " ";" allowed "${rule}")
+  list(POP_FRONT allowed key)
+  set(allowed_${key} ${allowed})
+  if(IS_DIRECTORY ${SOURCE}/${key})
+    list(APPEND dirs ${key})
+  endif()
+endforeach()
+
+set(errors "")
+foreach(dir IN LISTS dirs)
+  file(GLOB_RECURSE files RELATIVE ${SOURCE} ${SOURCE}/${dir}/*)
+  foreach(file IN LISTS files)
+    set(allowed ${allowed_${dir}})
+    if(DEFINED allowed_${file})
+      set(allowed ${allowed_${file}})
+    endif()
+    file(STRINGS ${SOURCE}/${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"][^/>\"]+/")
+    foreach(include IN LISTS includes)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]*).*" "\\1" header "${include}")
+      string(REGEX REPLACE "/.*" "" header_dir "${header}")
+      if(header_dir IN_LIST tree_dirs AND NOT header_dir IN_LIST allowed)
+        list(JOIN allowed "/ " allowed_text)
+        string(APPEND errors "\n  ${file} includes \"${header}\": it may include from ${allowed_text}/ only")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(errors)
+  message(FATAL_ERROR "Include against the layers (a layer includes only what its library links):${errors}")
+endif()

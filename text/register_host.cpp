@@ -1,0 +1,28 @@
+// Host build of the register primitives: each access goes to the installed
+// bus hook (text/register_hook.h).
+#include "text/register.h"
+#include "text/register_hook.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+const RegisterBusHook *gHook = nullptr;
+
+const RegisterBusHook &InstalledHook() {
+  if (gHook == nullptr) {
+    std::fputs("register access with no simulated register bus attached\n", stderr);
+    std::abort();
+  }
+  return *gHook;
+}
+}  // namespace
+
+void SetRegisterBusHook(const RegisterBusHook *Hook) { gHook = Hook; }
+
+UINT32 RegRead32(UINTN Address) { return InstalledHook().Read(Address, __builtin_frame_address(0)); }
+
+UINT32 RegWrite32(UINTN Address, UINT32 Value) {
+  InstalledHook().Write(Address, Value, __builtin_frame_address(0));
+  return Value;
+}
