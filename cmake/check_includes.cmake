@@ -1,8 +1,8 @@
 # Fails the build when a file of a layer includes a header from a directory
 # its layer does not link. RULES holds one line per layer directory, and
 # one per file that has a rule of its own: the directory or file, then every
-# directory it may include from. Only includes naming a top-level directory
-# of the source tree are checked.
+# directory it may include from. Includes naming a top-level directory of
+# the source tree are checked; relative ones ("../") are refused.
 # Usage: cmake -DSOURCE=<source tree> -DRULES=<rules file> -P check_includes.cmake
 cmake_minimum_required(VERSION 3.20)
 file(STRINGS ${RULES} rules)
@@ -36,7 +36,9 @@ foreach(dir IN LISTS dirs)
     foreach(include IN LISTS includes)
       string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]*).*" "\\1" header "${include}")
       string(REGEX REPLACE "/.*" "" header_dir "${header}")
-      if(header_dir IN_LIST tree_dirs AND NOT header_dir IN_LIST allowed)
+      if(header MATCHES "(^|/)\\.\\.(/|$)")
+        string(APPEND errors "\n  ${file} includes \"${header}\": name headers from the source tree's top")
+      elseif(header_dir IN_LIST tree_dirs AND NOT header_dir IN_LIST allowed)
         list(JOIN allowed "/ " permitted)
         string(APPEND errors "\n  ${file} includes \"${header}\": it may include from ${permitted}/ only")
       endif()
