@@ -63,8 +63,10 @@ EFI_STATUS EFIAPI LocateProtocol(const EFI_GUID *protocol, void *registration, v
   return TracedService(
       "BS.LocateProtocol", GuidName(protocol),
       [&] {
-        // No notifications are registered here.
-        return registration != nullptr ? EFI_INVALID_PARAMETER : Current().handles().LocateProtocol(protocol, interface);
+        if (registration != nullptr) {
+          return EFI_INVALID_PARAMETER;  // no notifications are registered here
+        }
+        return Current().handles().LocateProtocol(protocol, interface);
       },
       [&] { Scribble(interface); });
 }
@@ -89,7 +91,10 @@ EFI_STATUS EFIAPI LocateHandleBuffer(EFI_LOCATE_SEARCH_TYPE type, const EFI_GUID
 EFI_STATUS EFIAPI InstallProtocolInterface(EFI_HANDLE *handle, const EFI_GUID *protocol, EFI_INTERFACE_TYPE type,
                                            void *interface) {
   return TracedService("BS.InstallProtocolInterface", GuidName(protocol), [&] {
-    return type != EFI_NATIVE_INTERFACE ? EFI_INVALID_PARAMETER : Current().handles().Install(handle, protocol, interface);
+    if (type != EFI_NATIVE_INTERFACE) {
+      return EFI_INVALID_PARAMETER;
+    }
+    return Current().handles().Install(handle, protocol, interface);
   });
 }
 
