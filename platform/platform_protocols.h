@@ -27,7 +27,31 @@ static_assert(offsetof(MEMORY_INFO_PROTOCOL, Record) == 16, "memory-information 
 // returns belongs to the protocol.
 using FIRMWARE_GET_COMPONENT_VERSION = EFI_STATUS(EFIAPI *)(UINT32 Component, CHAR16 **Version, UINT32 *Aux);
 
+// The components GetComponentVersion knows, COMPONENT(Name, Index) each:
+// FIRMWARE_COMPONENT_<Name> is the index to ask for.
+#define FIRMWARE_COMPONENT_LIST(COMPONENT) \
+  COMPONENT(SE, 0)                         \
+  COMPONENT(PM, 1)                         \
+  COMPONENT(PBL, 2)                        \
+  COMPONENT(ATF, 3)                        \
+  COMPONENT(TEE, 4)                        \
+  COMPONENT(EC, 5)                         \
+  COMPONENT(STMM, 6)                       \
+  COMPONENT(UEFI, 7)
+
+#define FIRMWARE_COMPONENT_CONSTANT(Name, Index) inline constexpr UINT32 FIRMWARE_COMPONENT_##Name = Index;
+FIRMWARE_COMPONENT_LIST(FIRMWARE_COMPONENT_CONSTANT)
+#undef FIRMWARE_COMPONENT_CONSTANT
+
+// The list holds each index below the count exactly once.
 inline constexpr UINT32 FIRMWARE_COMPONENT_COUNT = 8;
+#define FIRMWARE_COMPONENT_BIT(Name, Index) | (1u << Index)
+#define FIRMWARE_COMPONENT_COUNT_ONE(Name, Index) +1
+static_assert((0u FIRMWARE_COMPONENT_LIST(FIRMWARE_COMPONENT_BIT)) == (1u << FIRMWARE_COMPONENT_COUNT) - 1,
+              "every index below the count");
+static_assert(0 FIRMWARE_COMPONENT_LIST(FIRMWARE_COMPONENT_COUNT_ONE) == FIRMWARE_COMPONENT_COUNT, "each index once");
+#undef FIRMWARE_COMPONENT_BIT
+#undef FIRMWARE_COMPONENT_COUNT_ONE
 
 struct FIRMWARE_VERSION_PROTOCOL {
   void *Reserved[11];

@@ -23,6 +23,19 @@ void ResetModuleGlobals() {
 
 }  // namespace
 
+std::array<std::u16string, FIRMWARE_COMPONENT_COUNT> DefaultFirmwareTexts() {
+  std::array<std::u16string, FIRMWARE_COMPONENT_COUNT> texts;
+  texts[FIRMWARE_COMPONENT_SE] = u"1.4.2";
+  texts[FIRMWARE_COMPONENT_PM] = u"1.1.0";
+  texts[FIRMWARE_COMPONENT_PBL] = u"2.0.1";
+  texts[FIRMWARE_COMPONENT_ATF] = u"2.9.0";
+  texts[FIRMWARE_COMPONENT_TEE] = u"3.19.0";
+  texts[FIRMWARE_COMPONENT_EC] = u"0.9.7";
+  texts[FIRMWARE_COMPONENT_STMM] = u"1.0.3";
+  texts[FIRMWARE_COMPONENT_UEFI] = u"2024.03";
+  return texts;
+}
+
 SimulatedBoard::SimulatedBoard(const BoardFacts &board_facts)
     : facts(board_facts),
       hii(platform),

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform_protocols.h"
 #include "sim/firmware_version_model.h"
 #include "sim/gpio_model.h"
 #include "sim/hii_database.h"
@@ -25,6 +26,9 @@ namespace sim {
 // The memory straps: bit i of the strap value is the level of kStrapPins[i].
 inline constexpr std::array<UINT32, 4> kStrapPins = {49, 50, 57, 60};
 
+// The firmware versions the default board reports.
+std::array<std::u16string, FIRMWARE_COMPONENT_COUNT> DefaultFirmwareTexts();
+
 struct BoardFacts {
   // Memory-information protocol.
   bool memory_info = true;
@@ -32,12 +36,11 @@ struct BoardFacts {
   UINT32 memory_mib = 16384;
   UINT16 memory_clock_mhz = 3200;
 
-  // Firmware-version protocol: component i's text, or its failure.
+  // Firmware-version protocol: each component's text, or its failure, by
+  // component index (FIRMWARE_COMPONENT_*).
   bool firmware_versions = true;
-  // By component: SE, PM, PBL, ATF, TEE, EC, STMM, UEFI.
-  std::array<std::u16string, 8> firmware_texts = {u"1.4.2",  u"1.1.0", u"2.0.1", u"2.9.0",
-                                                  u"3.19.0", u"0.9.7", u"1.0.3", u"2024.03"};
-  std::array<EFI_STATUS, 8> firmware_failures{};
+  std::array<std::u16string, FIRMWARE_COMPONENT_COUNT> firmware_texts = DefaultFirmwareTexts();
+  std::array<EFI_STATUS, FIRMWARE_COMPONENT_COUNT> firmware_failures{};
 
   // The PD controller on the I2C bus (device-path bus number 7; the driver
   // looks for that number, so any other hides the bus).

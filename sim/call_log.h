@@ -33,7 +33,8 @@ inline constexpr std::uintptr_t kScribble = 0xDEADBEEFDEADBEEFull;
 class CallLog {
  public:
   // Every simulated service calls Enter once per call, before doing
-  // anything, and Leave with its result. Enter returns the fault verdict.
+  // anything, and Leave with its result (all through sim/traced_service.h).
+  // Enter returns the fault verdict.
   Verdict Enter(std::string_view service, std::string detail = {});
   EFI_STATUS Leave(EFI_STATUS status);
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "platform/guids.h"
-#include "sim/platform.h"
+#include "sim/traced_service.h"
 
 namespace sim {
 
@@ -32,32 +32,34 @@ EFI_HANDLE FirmwareVersionModel::Publish(Platform &platform) {
 }
 
 EFI_STATUS EFIAPI FirmwareVersionModel::GetComponentVersion(UINT32 Component, CHAR16 **Version, UINT32 *Aux) {
-  Platform &platform = Current();
-  const Verdict verdict = platform.calls().Enter("FW.GetComponentVersion", "component=" + std::to_string(Component));
   FirmwareVersionModel *model = g_current_firmware;
   if (model == nullptr) {
     std::fputs("sim: GetComponentVersion called with no firmware-version model alive\n", stderr);
     std::abort();
   }
   model->calls_.push_back(Component);
-  if (verdict.fail) {
-    if (verdict.scribble && Version != nullptr) {
+  auto garbage_text = [&] {
+    if (Version != nullptr) {
       *Version = reinterpret_cast<CHAR16 *>(kScribble);
     }
-    return platform.calls().Leave(verdict.status);
-  }
-  if (Component >= FIRMWARE_COMPONENT_COUNT || Version == nullptr) {
-    return platform.calls().Leave(EFI_INVALID_PARAMETER);
-  }
-  if (EFI_ERROR(model->failures_[Component])) {
-    *Version = reinterpret_cast<CHAR16 *>(kScribble);
-    return platform.calls().Leave(model->failures_[Component]);
-  }
-  *Version = model->texts_[Component].data();
-  if (Aux != nullptr) {
-    *Aux = static_cast<UINT32>(model->texts_[Component].size());
-  }
-  return platform.calls().Leave(EFI_SUCCESS);
+  };
+  return TracedService(
+      "FW.GetComponentVersion", "component=" + std::to_string(Component),
+      [&] {
+        if (Component >= FIRMWARE_COMPONENT_COUNT || Version == nullptr) {
+          return EFI_INVALID_PARAMETER;
+        }
+        if (EFI_ERROR(model->failures_[Component])) {
+          garbage_text();
+          return model->failures_[Component];
+        }
+        *Version = model->texts_[Component].data();
+        if (Aux != nullptr) {
+          *Aux = static_cast<UINT32>(model->texts_[Component].size());
+        }
+        return EFI_SUCCESS;
+      },
+      garbage_text);
 }
 
 }  // namespace sim

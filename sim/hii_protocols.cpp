@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "sim/hii_database.h"
-#include "sim/platform.h"
+#include "sim/traced_service.h"
 #include "sim/ucs2.h"
 
 namespace sim {
@@ -50,24 +50,18 @@ void ScribbleSize(UINTN *size) {
   }
 }
 
-// Runs `body` on the database behind `This` unless the fault plan fails
-// this call; `scribble` writes the call's outputs when a failure asks for
-// it. A call without an interface pointer is an invalid parameter.
+// Runs `body` on the database behind `This` as a traced service; a call
+// without an interface pointer is an invalid parameter.
 template <typename Interface, typename Body, typename Scribbler>
 EFI_STATUS Traced(const char *service, std::string detail, const Interface *This, Body body, Scribbler scribble) {
-  Platform &platform = Current();
-  const Verdict verdict = platform.calls().Enter(service, std::move(detail));
-  if (verdict.fail) {
-    if (verdict.scribble) {
-      scribble();
-    }
-    return platform.calls().Leave(verdict.status);
-  }
-  HiiDatabase *database = Owner(This);
-  return platform.calls().Leave(database != nullptr ? body(*database) : EFI_INVALID_PARAMETER);
+  return TracedService(
+      service, std::move(detail),
+      [&] {
+        HiiDatabase *database = Owner(This);
+        return database != nullptr ? body(*database) : EFI_INVALID_PARAMETER;
+      },
+      scribble);
 }
-
-void NoOutputs() {}
 
 // Named apart so the database's own members do not hide them.
 namespace thunk {

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "platform/guids.h"
-#include "sim/platform.h"
+#include "sim/traced_service.h"
 
 namespace sim {
 
@@ -88,50 +88,54 @@ EFI_STATUS I2cMasterModel::Deliver(UINTN address, EFI_I2C_REQUEST_PACKET *packet
   return it->second->Request(transfers);
 }
 
+// Every request is recorded, failed or not. A failed request reaches the
+// device only when asked to scribble (its read buffers then hold whatever
+// the device sent), and reports the planned status in *i2c_status too.
 EFI_STATUS I2cMasterModel::StartRequest(UINTN address, EFI_I2C_REQUEST_PACKET *packet, EFI_EVENT event,
                                         EFI_STATUS *i2c_status) {
-  Platform &platform = Current();
   const UINTN count = packet != nullptr ? packet->OperationCount : 0;
-  const Verdict verdict =
-      platform.calls().Enter("I2C.StartRequest", "addr=" + Hex(address) + " ops=" + std::to_string(count));
+  return TracedServiceAlwaysRuns(
+      "I2C.StartRequest", "addr=" + Hex(address) + " ops=" + std::to_string(count), [&](const Verdict &verdict) {
+        Platform &platform = Current();
+        I2cRequestRecord record;
+        record.slave_address = address;
+        record.event_null = event == nullptr;
+        record.status_null = i2c_status == nullptr;
+        record.operation_count = count;
+        record.packet_pool_size = platform.pool().SizeOf(packet);
+        record.live_pool_blocks = platform.pool().LiveCount();
 
-  I2cRequestRecord record;
-  record.slave_address = address;
-  record.event_null = event == nullptr;
-  record.status_null = i2c_status == nullptr;
-  record.operation_count = count;
-  record.packet_pool_size = platform.pool().SizeOf(packet);
-  record.live_pool_blocks = platform.pool().LiveCount();
-
-  EFI_STATUS status = Validate(packet);
-  if (!EFI_ERROR(status)) {
-    const EFI_I2C_OPERATION *operations = packet->Operation;
-    // Written bytes as they were handed over, before the device runs.
-    for (UINTN i = 0; i < count; ++i) {
-      const bool read = (operations[i].Flags & I2C_FLAG_READ) != 0;
-      record.operations.push_back(I2cOperationRecord{
-          operations[i].Flags, operations[i].LengthInBytes,
-          read ? std::vector<UINT8>{}
-               : std::vector<UINT8>(operations[i].Buffer, operations[i].Buffer + operations[i].LengthInBytes)});
-    }
-    if (!verdict.fail || verdict.scribble) {
-      status = Deliver(address, packet);
-    }
-    for (UINTN i = 0; i < count; ++i) {
-      if ((operations[i].Flags & I2C_FLAG_READ) != 0) {
-        record.operations[i].bytes.assign(operations[i].Buffer, operations[i].Buffer + operations[i].LengthInBytes);
-      }
-    }
-  }
-  if (verdict.fail) {
-    status = verdict.status;
-  }
-  record.status = status;
-  requests_.push_back(std::move(record));
-  if (i2c_status != nullptr) {
-    *i2c_status = status;
-  }
-  return platform.calls().Leave(status);
+        EFI_STATUS status = Validate(packet);
+        if (!EFI_ERROR(status)) {
+          const EFI_I2C_OPERATION *operations = packet->Operation;
+          // Written bytes as they were handed over, before the device runs.
+          for (UINTN i = 0; i < count; ++i) {
+            const bool read = (operations[i].Flags & I2C_FLAG_READ) != 0;
+            record.operations.push_back(I2cOperationRecord{
+                operations[i].Flags, operations[i].LengthInBytes,
+                read ? std::vector<UINT8>{}
+                     : std::vector<UINT8>(operations[i].Buffer, operations[i].Buffer + operations[i].LengthInBytes)});
+          }
+          if (!verdict.fail || verdict.scribble) {
+            status = Deliver(address, packet);
+          }
+          for (UINTN i = 0; i < count; ++i) {
+            if ((operations[i].Flags & I2C_FLAG_READ) != 0) {
+              record.operations[i].bytes.assign(operations[i].Buffer,
+                                                operations[i].Buffer + operations[i].LengthInBytes);
+            }
+          }
+        }
+        if (verdict.fail) {
+          status = verdict.status;
+        }
+        record.status = status;
+        requests_.push_back(std::move(record));
+        if (i2c_status != nullptr) {
+          *i2c_status = status;
+        }
+        return status;
+      });
 }
 
 std::vector<UINT8> VendorDevicePath(const EFI_GUID &guid, const std::vector<UINT8> &data, bool end, int length) {

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 
+#include <nlohmann/json_fwd.hpp>
+
 #include "sim/page_model.h"
 
 namespace sim {
@@ -16,10 +18,15 @@ inline constexpr std::size_t kLabelColumnWidth = 26;
 // joined by '\n'. Long labels and values wrap within their columns.
 std::string RenderPageText(const PageModel &page, std::size_t width = kScreenWidth);
 
-// {"title", "form_set_title", "form_id", "rows": [{"kind", "label", "value": [lines]}]}
-std::string RenderPageJson(const PageModel &page);
+// {"title", "form_set_title", "form_id", "rows": [{"kind", "label", "value": [lines]}]},
+// keys in that order.
+nlohmann::ordered_json PageJson(const PageModel &page);
 
-// `text` (UTF-8) as a JSON string literal, quotes included.
-std::string JsonQuoted(const std::string &text);
+// A JSON document as the tools print it: two-space indent, a newline at the
+// end, and U+FFFD for each byte of text that is not valid UTF-8.
+std::string JsonText(const nlohmann::ordered_json &document);
+
+// JsonText(PageJson(page)).
+std::string RenderPageJson(const PageModel &page);
 
 }  // namespace sim

@@ -7,6 +7,7 @@
 
 #include "platform/device_path.h"
 #include "platform/guids.h"
+#include "sim/traced_service.h"
 
 // Variadic services follow the UEFI calling convention, which on x86-64 is
 // the Microsoft one with its own argument-list builtins.
@@ -40,90 +41,66 @@ void Scribble(T **out) {
 }
 
 EFI_STATUS EFIAPI AllocatePool(EFI_MEMORY_TYPE type, UINTN size, void **buffer) {
-  Platform &p = Current();
-  const Verdict v = p.calls().Enter("BS.AllocatePool", "type=" + std::to_string(type) + " size=" + std::to_string(size));
-  if (v.fail) {
-    if (v.scribble) {
-      Scribble(buffer);
-    }
-    return p.calls().Leave(v.status);
-  }
-  return p.calls().Leave(p.pool().Allocate(type, size, buffer));
+  return TracedService(
+      "BS.AllocatePool", "type=" + std::to_string(type) + " size=" + std::to_string(size),
+      [&] { return Current().pool().Allocate(type, size, buffer); }, [&] { Scribble(buffer); });
 }
 
 // An injected FreePool failure reports its status but still releases the
 // buffer, so fault sweeps can hold every run to "no pool left behind".
 EFI_STATUS EFIAPI FreePool(void *buffer) {
-  Platform &p = Current();
-  const Verdict v = p.calls().Enter("BS.FreePool", Hex(reinterpret_cast<UINTN>(buffer)));
-  const EFI_STATUS status = p.pool().Free(buffer);
-  return p.calls().Leave(v.fail ? v.status : status);
+  return TracedServiceAlwaysRuns("BS.FreePool", Hex(reinterpret_cast<UINTN>(buffer)),
+                                 [&](const Verdict &) { return Current().pool().Free(buffer); });
 }
 
 EFI_STATUS EFIAPI HandleProtocol(EFI_HANDLE handle, const EFI_GUID *protocol, void **interface) {
-  Platform &p = Current();
-  const Verdict v = p.calls().Enter("BS.HandleProtocol", Hex(reinterpret_cast<UINTN>(handle)) + " " + GuidName(protocol));
-  if (v.fail) {
-    if (v.scribble) {
-      Scribble(interface);
-    }
-    return p.calls().Leave(v.status);
-  }
-  return p.calls().Leave(p.handles().HandleProtocol(handle, protocol, interface));
+  return TracedService(
+      "BS.HandleProtocol", Hex(reinterpret_cast<UINTN>(handle)) + " " + GuidName(protocol),
+      [&] { return Current().handles().HandleProtocol(handle, protocol, interface); }, [&] { Scribble(interface); });
 }
 
 EFI_STATUS EFIAPI LocateProtocol(const EFI_GUID *protocol, void *registration, void **interface) {
-  Platform &p = Current();
-  const Verdict v = p.calls().Enter("BS.LocateProtocol", GuidName(protocol));
-  if (v.fail) {
-    if (v.scribble) {
-      Scribble(interface);
-    }
-    return p.calls().Leave(v.status);
-  }
-  if (registration != nullptr) {
-    return p.calls().Leave(EFI_INVALID_PARAMETER);  // no notifications are registered here
-  }
-  return p.calls().Leave(p.handles().LocateProtocol(protocol, interface));
+  return TracedService(
+      "BS.LocateProtocol", GuidName(protocol),
+      [&] {
+        if (registration != nullptr) {
+          return EFI_INVALID_PARAMETER;  // no notifications are registered here
+        }
+        return Current().handles().LocateProtocol(protocol, interface);
+      },
+      [&] { Scribble(interface); });
 }
 
 EFI_STATUS EFIAPI LocateHandleBuffer(EFI_LOCATE_SEARCH_TYPE type, const EFI_GUID *protocol, void *search_key,
                                      UINTN *count, EFI_HANDLE **buffer) {
-  Platform &p = Current();
-  const Verdict v = p.calls().Enter("BS.LocateHandleBuffer", "type=" + std::to_string(type) + " " + GuidName(protocol));
-  if (v.fail) {
-    if (v.scribble) {
-      if (count != nullptr) {
-        *count = 0x7FFFFFFF;
-      }
-      Scribble(buffer);
-    }
-    return p.calls().Leave(v.status);
-  }
   (void)search_key;
-  return p.calls().Leave(p.handles().LocateHandleBuffer(p.pool(), type, protocol, count, buffer));
+  return TracedService(
+      "BS.LocateHandleBuffer", "type=" + std::to_string(type) + " " + GuidName(protocol),
+      [&] {
+        Platform &p = Current();
+        return p.handles().LocateHandleBuffer(p.pool(), type, protocol, count, buffer);
+      },
+      [&] {
+        if (count != nullptr) {
+          *count = 0x7FFFFFFF;
+        }
+        Scribble(buffer);
+      });
 }
 
 EFI_STATUS EFIAPI InstallProtocolInterface(EFI_HANDLE *handle, const EFI_GUID *protocol, EFI_INTERFACE_TYPE type,
                                            void *interface) {
-  Platform &p = Current();
-  const Verdict v = p.calls().Enter("BS.InstallProtocolInterface", GuidName(protocol));
-  if (v.fail) {
-    return p.calls().Leave(v.status);
-  }
-  if (type != EFI_NATIVE_INTERFACE) {
-    return p.calls().Leave(EFI_INVALID_PARAMETER);
-  }
-  return p.calls().Leave(p.handles().Install(handle, protocol, interface));
+  return TracedService("BS.InstallProtocolInterface", GuidName(protocol), [&] {
+    if (type != EFI_NATIVE_INTERFACE) {
+      return EFI_INVALID_PARAMETER;
+    }
+    return Current().handles().Install(handle, protocol, interface);
+  });
 }
 
 EFI_STATUS EFIAPI UninstallProtocolInterface(EFI_HANDLE handle, const EFI_GUID *protocol, void *interface) {
-  Platform &p = Current();
-  const Verdict v = p.calls().Enter("BS.UninstallProtocolInterface", GuidName(protocol));
-  if (v.fail) {
-    return p.calls().Leave(v.status);
-  }
-  return p.calls().Leave(p.handles().Uninstall(handle, protocol, interface));
+  return TracedService("BS.UninstallProtocolInterface", GuidName(protocol),
+                       [&] { return Current().handles().Uninstall(handle, protocol, interface); });
 }
 
 struct Pair {
@@ -131,9 +108,9 @@ struct Pair {
   void *interface;
 };
 
-// Reads the (GUID, interface) pairs up to the terminating NULL GUID.
-template <typename List>
-std::vector<Pair> TakePairs(List &ap) {
+// Reads the (GUID, interface) pairs up to the terminating NULL GUID. Not a
+// template: GCC takes va_arg only on the builtin list type itself.
+std::vector<Pair> TakePairs(SIM_VA_LIST &ap) {
   std::vector<Pair> pairs;
   for (;;) {
     auto *guid = __builtin_va_arg(ap, const EFI_GUID *);
@@ -207,15 +184,13 @@ EFI_STATUS EFIAPI InstallMultipleProtocolInterfaces(EFI_HANDLE *handle, ...) {
   SIM_VA_START(ap, handle);
   const std::vector<Pair> pairs = TakePairs(ap);
   SIM_VA_END(ap);
-  Platform &p = Current();
-  const Verdict v = p.calls().Enter("BS.InstallMultipleProtocolInterfaces", Describe(pairs));
-  if (v.fail) {
-    if (v.scribble && handle != nullptr) {
-      *handle = reinterpret_cast<EFI_HANDLE>(kScribble);
-    }
-    return p.calls().Leave(v.status);
-  }
-  return p.calls().Leave(InstallPairs(p, handle, pairs));
+  return TracedService(
+      "BS.InstallMultipleProtocolInterfaces", Describe(pairs), [&] { return InstallPairs(Current(), handle, pairs); },
+      [&] {
+        if (handle != nullptr) {
+          *handle = reinterpret_cast<EFI_HANDLE>(kScribble);
+        }
+      });
 }
 
 EFI_STATUS EFIAPI UninstallMultipleProtocolInterfaces(EFI_HANDLE handle, ...) {
@@ -223,12 +198,8 @@ EFI_STATUS EFIAPI UninstallMultipleProtocolInterfaces(EFI_HANDLE handle, ...) {
   SIM_VA_START(ap, handle);
   const std::vector<Pair> pairs = TakePairs(ap);
   SIM_VA_END(ap);
-  Platform &p = Current();
-  const Verdict v = p.calls().Enter("BS.UninstallMultipleProtocolInterfaces", Describe(pairs));
-  if (v.fail) {
-    return p.calls().Leave(v.status);
-  }
-  return p.calls().Leave(UninstallPairs(p, handle, pairs));
+  return TracedService("BS.UninstallMultipleProtocolInterfaces", Describe(pairs),
+                       [&] { return UninstallPairs(Current(), handle, pairs); });
 }
 
 }  // namespace

@@ -10,9 +10,11 @@ std::string Utf8FromUcs2(std::u16string_view text) {
     } else if (unit < 0x800) {
       out += static_cast<char>(0xC0 | (unit >> 6));
       out += static_cast<char>(0x80 | (unit & 0x3F));
+    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+      // UCS-2 has no surrogates: such a unit is no character, and encoding
+      // it would not be UTF-8. It shows as the replacement character.
+      out += "\xEF\xBF\xBD";
     } else {
-      // UCS-2 has no surrogate pairs; a lone surrogate unit is still encoded
-      // as its own code point so nothing is lost in a trace.
       out += static_cast<char>(0xE0 | (unit >> 12));
       out += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
       out += static_cast<char>(0x80 | (unit & 0x3F));

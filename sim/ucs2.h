@@ -9,6 +9,8 @@
 
 namespace sim {
 
+// Always valid UTF-8: a surrogate unit, which UCS-2 does not have, becomes
+// U+FFFD.
 std::string Utf8FromUcs2(std::u16string_view text);
 
 // A NUL-terminated CHAR16 text; "" for a null pointer.

@@ -3,6 +3,7 @@
 // values. Nothing here stores into the caller's buffer.
 #pragma once
 
+#include "platform/status_codes.h"
 #include "platform/types.h"
 #include "text/format_parse.h"
 
@@ -46,8 +47,11 @@ const CHAR8 *StatusText(UINT64 Status, CHAR8 *Scratch);
 
 // Status names, packed back to back, each ended by its NUL: the success
 // and warning names indexed by the value, the error names by the value
-// without bit 63. Packed rather than fixed-width to keep the image small.
-inline constexpr UINTN STATUS_SUCCESS_NAME_COUNT = 6;
-inline constexpr UINTN STATUS_ERROR_NAME_COUNT = 34;
+// without bit 63 (entry 0 is empty). Packed rather than fixed-width to keep
+// the image small. Both come from platform/status_codes.h.
+#define STATUS_COUNT_ONE(...) +1
+inline constexpr UINTN STATUS_SUCCESS_NAME_COUNT = 0 EFI_SUCCESS_STATUS_LIST(STATUS_COUNT_ONE);
+inline constexpr UINTN STATUS_ERROR_NAME_COUNT = 1 EFI_ERROR_STATUS_LIST(STATUS_COUNT_ONE, STATUS_COUNT_ONE);
+#undef STATUS_COUNT_ONE
 extern const CHAR8 mStatusSuccessNames[];
 extern const CHAR8 mStatusErrorNames[];

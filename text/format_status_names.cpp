@@ -1,50 +1,42 @@
+// The %r texts, packed from the one list of status codes.
+#include "platform/status_codes.h"
 #include "text/format_convert.h"
 #include "text/packed_texts.h"
 
-extern constexpr CHAR8 mStatusSuccessNames[] =
-    "Success\0"
-    "Warning Unknown Glyph\0"
-    "Warning Delete Failure\0"
-    "Warning Write Failure\0"
-    "Warning Buffer Too Small\0"
-    "Warning Stale Data\0";
+#define STATUS_PACKED_TEXT(Name, Code, Text) Text "\0"
+#define RESERVED_PACKED_TEXT(Code, Text) Text "\0"
+
+extern constexpr CHAR8 mStatusSuccessNames[] = EFI_SUCCESS_STATUS_LIST(STATUS_PACKED_TEXT);
 
 // Entry 0 is never shown: an error code of 0 prints as a number.
-extern constexpr CHAR8 mStatusErrorNames[] =
-    "\0"
-    "Load Error\0"
-    "Invalid Parameter\0"
-    "Unsupported\0"
-    "Bad Buffer Size\0"
-    "Buffer Too Small\0"
-    "Not Ready\0"
-    "Device Error\0"
-    "Write Protected\0"
-    "Out of Resources\0"
-    "Volume Corrupt\0"
-    "Volume Full\0"
-    "No Media\0"
-    "Media changed\0"
-    "Not Found\0"
-    "Access Denied\0"
-    "No Response\0"
-    "No mapping\0"
-    "Time out\0"
-    "Not started\0"
-    "Already started\0"
-    "Aborted\0"
-    "ICMP Error\0"
-    "TFTP Error\0"
-    "Protocol Error\0"
-    "Incompatible Version\0"
-    "Security Violation\0"
-    "CRC Error\0"
-    "End of Media\0"
-    "Reserved (29)\0"
-    "Reserved (30)\0"
-    "End of File\0"
-    "Invalid Language\0"
-    "Compromised Data\0";
+extern constexpr CHAR8 mStatusErrorNames[] = "\0" EFI_ERROR_STATUS_LIST(STATUS_PACKED_TEXT, RESERVED_PACKED_TEXT);
 
+#undef STATUS_PACKED_TEXT
+#undef RESERVED_PACKED_TEXT
+
+namespace {
+
+// The tables are indexed by code, so each list must count up from its
+// first code without a gap.
+#define STATUS_NEXT_CODE(Name, Code, Text) Code == next++ &&
+#define RESERVED_NEXT_CODE(Code, Text) Code == next++ &&
+
+constexpr bool SuccessCodesCountUp() {
+  UINTN next = 0;
+  return EFI_SUCCESS_STATUS_LIST(STATUS_NEXT_CODE) true;
+}
+
+constexpr bool ErrorCodesCountUp() {
+  UINTN next = 1;
+  return EFI_ERROR_STATUS_LIST(STATUS_NEXT_CODE, RESERVED_NEXT_CODE) true;
+}
+
+#undef STATUS_NEXT_CODE
+#undef RESERVED_NEXT_CODE
+
+}  // namespace
+
+static_assert(SuccessCodesCountUp(), "success codes 0, 1, 2, ... without a gap");
+static_assert(ErrorCodesCountUp(), "error codes 1, 2, 3, ... without a gap");
 static_assert(PackedTextCount(mStatusSuccessNames) == STATUS_SUCCESS_NAME_COUNT, "one name per success code");
 static_assert(PackedTextCount(mStatusErrorNames) == STATUS_ERROR_NAME_COUNT, "one name per error code");

@@ -1,15 +1,22 @@
 #include "tools/value_parsers.h"
 
-#include <array>
 #include <cctype>
 #include <charconv>
+
+#include "platform/platform_protocols.h"
 
 namespace sysinfo_tool {
 
 namespace {
 
-// Row names by component index.
-constexpr std::array<std::string_view, 8> kComponentNames = {"SE", "PM", "PBL", "ATF", "TEE", "EC", "STMM", "UEFI"};
+struct NamedComponent {
+  std::string_view name;  // as the page's row label begins
+  UINT32 index;
+};
+
+#define NAMED_COMPONENT(Name, Index) {#Name, FIRMWARE_COMPONENT_##Name},
+constexpr NamedComponent kComponents[] = {FIRMWARE_COMPONENT_LIST(NAMED_COMPONENT)};
+#undef NAMED_COMPONENT
 
 bool EqualIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) {
@@ -54,12 +61,12 @@ std::optional<TripleVersion> ParseTripleVersion(std::string_view text) {
 }
 
 std::optional<UINT32> ParseComponent(std::string_view text) {
-  for (std::size_t i = 0; i < kComponentNames.size(); ++i) {
-    if (EqualIgnoringCase(text, kComponentNames[i])) {
-      return static_cast<UINT32>(i);
+  for (const NamedComponent &component : kComponents) {
+    if (EqualIgnoringCase(text, component.name)) {
+      return component.index;
     }
   }
-  if (const auto index = ParseUnsigned(text, kComponentNames.size() - 1)) {
+  if (const auto index = ParseUnsigned(text, FIRMWARE_COMPONENT_COUNT - 1)) {
     return static_cast<UINT32>(*index);
   }
   return std::nullopt;
@@ -67,8 +74,8 @@ std::optional<UINT32> ParseComponent(std::string_view text) {
 
 std::string ComponentNameList() {
   std::string list;
-  for (std::size_t i = 0; i < kComponentNames.size(); ++i) {
-    list += (i == 0 ? "" : " ") + std::string(kComponentNames[i]) + "=" + std::to_string(i);
+  for (const NamedComponent &component : kComponents) {
+    list += (list.empty() ? "" : " ") + std::string(component.name) + "=" + std::to_string(component.index);
   }
   return list;
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "hii/page_string.h"
 #include "hii/page_strings.h"
 #include "sim/page_render.h"
@@ -132,7 +134,8 @@ TEST(PageRenderer, CrLfValueShowsAsTwoLines) {
   EXPECT_EQ(lines[at].substr(value_column, 8), "Boot 1.2");
   EXPECT_EQ(lines[at + 1].substr(0, value_column), "|" + std::string(value_column - 1, ' '));
   EXPECT_EQ(lines[at + 1].substr(value_column, 7), "App 3.4");
-  EXPECT_NE(sim::RenderPageJson(page).find("\"value\": [\"Boot 1.2\", \"App 3.4\"]"), std::string::npos);
+  EXPECT_EQ(nlohmann::json::parse(sim::RenderPageJson(page))["rows"][6]["value"],
+            (std::vector<std::string>{"Boot 1.2", "App 3.4"}));
 }
 
 TEST(PageRenderer, TextScreenIsABoxOfFixedWidth) {
@@ -166,11 +169,69 @@ TEST(PageRenderer, JsonListsTheRowsInOrder) {
             "  \"form_set_title\": \"S\",\n"
             "  \"form_id\": 8192,\n"
             "  \"rows\": [\n"
-            "    {\"kind\": \"blank\", \"label\": \"\", \"value\": []},\n"
-            "    {\"kind\": \"subtitle\", \"label\": \"Sub\", \"value\": []},\n"
-            "    {\"kind\": \"text\", \"label\": \"L\\\\\", \"value\": [\"a\", \"b\\u0009c\"]}\n"
+            "    {\n"
+            "      \"kind\": \"blank\",\n"
+            "      \"label\": \"\",\n"
+            "      \"value\": []\n"
+            "    },\n"
+            "    {\n"
+            "      \"kind\": \"subtitle\",\n"
+            "      \"label\": \"Sub\",\n"
+            "      \"value\": []\n"
+            "    },\n"
+            "    {\n"
+            "      \"kind\": \"text\",\n"
+            "      \"label\": \"L\\\\\",\n"
+            "      \"value\": [\n"
+            "        \"a\",\n"
+            "        \"b\\tc\"\n"
+            "      ]\n"
+            "    }\n"
             "  ]\n"
             "}\n");
+}
+
+// A page text is whatever the platform handed the driver. Units UCS-2 does
+// not have (surrogates) and bytes that are not UTF-8 both show as U+FFFD,
+// and the JSON always parses.
+TEST(PageRenderer, JsonStaysValidForTextThatIsNotUnicode) {
+  const std::string r = "\uFFFD";
+  struct WideCase {
+    std::u16string units;  // as set in the SE Version row
+    std::string shown;
+  };
+  const WideCase wide_cases[] = {
+      {u"caf\u00E9 \u20AC", "caf\u00E9 \u20AC"},
+      {{0xD800}, r},
+      {{u'1', 0xDC00, u'2'}, "1" + r + "2"},
+      {{0xDBFF, 0xDFFF}, r + r},
+  };
+  for (const WideCase &c : wide_cases) {
+    HiiBed bed;
+    EFI_HII_HANDLE handle = bed.RegisterPage();
+    SetPageString(handle, STRING_SE_VERSION_VALUE, c.units.c_str());
+    const sim::PageModel page = DrawPage(bed, handle);
+    ASSERT_EQ(page.rows[9].label, "SE Version");
+    EXPECT_EQ(nlohmann::json::parse(sim::RenderPageJson(page))["rows"][9]["value"][0], c.shown) << c.shown;
+  }
+  struct ByteCase {
+    std::string bytes;  // an 8-bit text that reached the page as it was
+    std::string shown;
+  };
+  const ByteCase byte_cases[] = {
+      {"1.4\xFF", "1.4" + r},
+      {"1.\xC3", "1." + r},                // truncated sequence
+      {"\xC0\xAF", r + r},                 // overlong '/'
+      {"\xED\xA0\x80", r + r + r},          // an encoded surrogate
+  };
+  for (const ByteCase &c : byte_cases) {
+    sim::PageModel page;
+    page.title = c.bytes;
+    page.rows = {{RowKind::kText, c.bytes, {c.bytes}}};
+    const nlohmann::json json = nlohmann::json::parse(sim::RenderPageJson(page));
+    EXPECT_EQ(json["title"], c.shown) << c.shown;
+    EXPECT_EQ(json["rows"][0]["value"][0], c.shown) << c.shown;
+  }
 }
 
 // Hand-made forms for the interpreter: a record is its opcode, its length

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -141,12 +142,32 @@ TEST(ParseOptions, EachOptionSetsItsField) {
   }
 }
 
-TEST(ParseOptions, NoOptionChangesTheDefaultBoard) {
+// With no option the tool runs the board the README's sample page shows:
+// 16 GiB at 6400 MT/s, strap value 10, PD Boot v2.1.0 / App v3.4.12 and
+// the firmware versions listed there (EC's row is hidden).
+TEST(ParseOptions, NoOptionRunsTheDocumentedDefaultBoard) {
   const sysinfo_tool::ParseResult parsed = ParseOptions({});
   ASSERT_EQ(parsed.error, "");
-  const sim::BoardFacts defaults;
-  EXPECT_EQ(parsed.options.facts.memory_mib, defaults.memory_mib);
-  EXPECT_EQ(parsed.options.facts.firmware_texts, defaults.firmware_texts);
+  const sim::BoardFacts &facts = parsed.options.facts;
+  EXPECT_EQ(facts.memory_mib, 16u * 1024);
+  EXPECT_EQ(facts.memory_clock_mhz, 6400 / 2);
+  EXPECT_EQ(facts.strap_value, 10u);
+  const UINT32 pd[] = {facts.pd.boot_major, facts.pd.boot_minor, facts.pd.boot_patch,
+                       facts.pd.app_major,  facts.pd.app_minor,  facts.pd.app_patch};
+  EXPECT_EQ(std::vector<UINT32>(std::begin(pd), std::end(pd)), (std::vector<UINT32>{2, 1, 0, 3, 4, 12}));
+  const struct {
+    UINT32 component;
+    std::u16string text;
+  } firmware[] = {
+      {FIRMWARE_COMPONENT_SE, u"1.4.2"},  {FIRMWARE_COMPONENT_PBL, u"2.0.1"},   {FIRMWARE_COMPONENT_ATF, u"2.9.0"},
+      {FIRMWARE_COMPONENT_PM, u"1.1.0"},  {FIRMWARE_COMPONENT_TEE, u"3.19.0"},  {FIRMWARE_COMPONENT_UEFI, u"2024.03"},
+      {FIRMWARE_COMPONENT_STMM, u"1.0.3"},
+  };
+  for (const auto &f : firmware) {
+    EXPECT_EQ(facts.firmware_texts[f.component], f.text) << "component " << f.component;
+    EXPECT_EQ(facts.firmware_failures[f.component], EFI_SUCCESS) << "component " << f.component;
+  }
+  EXPECT_TRUE(facts.memory_info && facts.firmware_versions && facts.i2c_bus && facts.pd_present && facts.hii);
   EXPECT_TRUE(parsed.options.faults.empty());
   EXPECT_FALSE(parsed.options.json || parsed.options.trace || parsed.options.help);
 }
