@@ -396,6 +396,9 @@ def print_reports(reports):
 
 def copy_screenshots(run_dir, docs_png):
     """The page as it opens to `docs_png`, scrolled down to <name>-bottom.png."""
+    if not (run_dir / "page-bottom.png").exists():
+        print("no screenshots in %s to copy" % run_dir)
+        return
     docs = Path(docs_png)
     shutil.copyfile(run_dir / "page.png", docs)
     shutil.copyfile(run_dir / "page-bottom.png", docs.with_name(docs.stem + "-bottom.png"))
