@@ -1,0 +1,75 @@
+"""Putting a changed volume back where the walk found it: every container on
+the path is rebuilt around it (volume-image and GUID-defined sections, their
+files with sizes and checksums, the volumes holding those files), outermost
+last. Containers in flash keep their length; files that run in place or are
+marked fixed must keep their offsets."""
+import struct
+
+from . import ffs, guids, lzma_section, sections, volume, walk
+from .errors import need
+
+
+class Changes:
+    """What the rebuild did to each compressed section on the path."""
+
+    def __init__(self):
+        self.compressed = []    # (description, old payload bytes, new payload bytes)
+
+
+def replace(image, path, new_volume, changes):
+    """`image` with the volume at `path` replaced by the bytes `new_volume`."""
+    (kind, offset), rest = path[0], path[1:]
+    assert kind == "image"
+    top = volume.parse(image, offset, "image")
+    raw = _in_volume(top, rest, new_volume, changes)
+    need(len(raw) == top.length, f"the volume at 0x{offset:X} is in flash and cannot grow")
+    return image[:offset] + raw + image[offset + top.length:]
+
+
+def _in_volume(vol, rest, leaf, changes):
+    if not rest:
+        return leaf
+    (kind, index), rest = rest[0], rest[1:]
+    offset, file = vol.files[index]
+    data = _in_sections(file.data, rest, leaf, changes, guids.text(file.name))
+    new_file = ffs.rebuilt(file, data, vol.polarity)
+    later = [f for _, f in vol.files[index + 1:] if f.type != ffs.PAD]
+    raw, offsets = volume.with_files(vol, index, [new_file] + [f.raw for f in later], grow=False)
+    moved = {f.name: o for f, o in zip(later, offsets[1:])}
+    for old_offset, f in vol.files[index + 1:]:
+        pinned = f.type in ffs.EXECUTE_IN_PLACE or f.attributes & ffs.ATTRIB_FIXED
+        need(not pinned or moved.get(f.name) == old_offset,
+             f"no room: file {guids.text(f.name)} runs in place at 0x{old_offset:X} and would have to move")
+    return raw
+
+
+def _in_sections(data, rest, leaf, changes, where):
+    found = sections.parse(data, where)
+    (kind, index), rest = rest[0], rest[1:]
+    section = found[index]
+    if section.type == sections.FIRMWARE_VOLUME_IMAGE:
+        inner = volume.parse(section.body, 0, where)
+        new = sections.build(section.type, _in_volume(inner, rest, leaf, changes))
+    elif section.type == sections.GUID_DEFINED:
+        info, payload = sections.guid_defined(section)
+        inner = _in_sections(walk.encapsulated(section, where), rest, leaf, changes, where)
+        if info.guid == guids.LZMA:
+            _, dict_size, _ = lzma_section.header(payload)
+            new_payload = lzma_section.compress(inner, dict_size)
+            changes.compressed.append((f"LZMA section of file {where}", payload, new_payload))
+        else:
+            new_payload = inner
+        new = sections.build_guid_defined(info, new_payload)
+    else:
+        assert section.type == sections.COMPRESSION
+        inner = _in_sections(walk.encapsulated(section, where), rest, leaf, changes, where)
+        new = sections.build(section.type, struct.pack("<IB", len(inner), 0) + inner)
+    start = _offset_of(data, found, index)
+    return data[:start] + sections.join([new] + [s.raw for s in found[index + 1:]])
+
+
+def _offset_of(data, found, index):
+    at = 0
+    for section in found[:index]:
+        at = sections.align(at, sections.ALIGNMENT) + len(section.raw)
+    return sections.align(at, sections.ALIGNMENT)
