@@ -18,7 +18,7 @@ FWIMAGE = Path(__file__).resolve().parent.parent / "tools" / "fwimage.py"
 PLATFORM_FILE_GUID = uuid.UUID("D743C962-01A5-4D38-AF6E-9CE2B39173EE")
 PLATFORM_UI_NAME = "E2ePlatform"
 
-GUID_TEXT = re.compile(r"\b[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}\b")
+FILE_LINE = re.compile(r"^\s*file ([0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12})\b", re.M)
 
 
 class ImageError(Exception):
@@ -59,6 +59,6 @@ def flash_image(work, files):
 
 
 def listed_files(image):
-    """GUIDs named in the tool's listing of `image`, in the order listed
-    (volumes, then the files in each, in volume order)."""
-    return [uuid.UUID(text) for text in GUID_TEXT.findall(fwimage("list", image))]
+    """Names of the files in the tool's listing of `image`, in the order
+    listed (each volume's files in volume order)."""
+    return [uuid.UUID(text) for text in FILE_LINE.findall(fwimage("list", image))]

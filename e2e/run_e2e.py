@@ -394,14 +394,15 @@ def print_reports(reports):
     return failed
 
 
-def copy_screenshots(run_dir, docs_png):
+def copy_screenshots(run_dir, docs_png, bottom=True):
     """The page as it opens to `docs_png`, scrolled down to <name>-bottom.png."""
     if not (run_dir / "page-bottom.png").exists():
         print("no screenshots in %s to copy" % run_dir)
         return
     docs = Path(docs_png)
     shutil.copyfile(run_dir / "page.png", docs)
-    shutil.copyfile(run_dir / "page-bottom.png", docs.with_name(docs.stem + "-bottom.png"))
+    if bottom:
+        shutil.copyfile(run_dir / "page-bottom.png", docs.with_name(docs.stem + "-bottom.png"))
 
 
 def main():
