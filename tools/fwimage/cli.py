@@ -9,9 +9,6 @@ import tempfile
 from . import depex, ffs, guids, operations
 from .errors import FwError
 
-DEFAULT_UI = "SystemInformation"
-
-
 def _read(path, what):
     try:
         with open(path, "rb") as source:
@@ -23,17 +20,16 @@ def _read(path, what):
 def _write(path, data):
     """`data` to `path` through a temporary file in the same directory."""
     directory = os.path.dirname(os.path.abspath(path))
+    temporary = None
     try:
         handle, temporary = tempfile.mkstemp(dir=directory, prefix=".fwimage-")
-    except OSError as error:
-        raise FwError(f"cannot write {path}: {error.strerror}") from None
-    try:
         with os.fdopen(handle, "wb") as sink:
             sink.write(data)
         os.replace(temporary, path)
-    except BaseException:
-        os.unlink(temporary)
-        raise
+    except OSError as error:
+        if temporary and os.path.exists(temporary):
+            os.unlink(temporary)
+        raise FwError(f"cannot write {path}: {error.strerror}") from None
 
 
 def _depex(args):
@@ -81,7 +77,7 @@ def parser():
     command.add_argument("--guid", required=True)
     command.add_argument("--pe32", required=True)
     command.add_argument("--depex")
-    command.add_argument("--ui", default=DEFAULT_UI)
+    command.add_argument("--ui", required=True, help="the file's user-interface name")
     command.add_argument("--version")
     command.add_argument("-o", "--output", required=True)
     command.set_defaults(run=_ffs)

@@ -20,7 +20,12 @@ def insert(image, files, volume_guid=None):
     changes = rebuild.Changes()
     out = rebuild.replace(image, target.path, grown, changes)
     _check_inserted(out, target, drivers)
-    return out, _report(vol, grown, changes, replaced=first < len(vol.files))
+    lines = _report(vol, grown, changes, replaced=first < len(vol.files))
+    if len(target.path) > 1:
+        offset = target.path[0][1]
+        before, after = (volume.parse(i, offset, "image").free for i in (image, out))
+        lines.append(f"volume at 0x{offset:X} (flash): 0x{before:X} -> 0x{after:X} bytes free")
+    return out, lines
 
 
 def _check_inserted(image, target, drivers):
@@ -61,36 +66,38 @@ def extract(image, guid):
 
 
 def _name(vol):
-    return guids.text(vol.name) if vol.name else guids.text(vol.fs_guid)
+    return guids.text(vol.name) if vol.name else "(no name)"
+
+
+_FILE_SYSTEMS = {guids.FFS2: "FFS2", guids.FFS3: "FFS3"}
 
 
 def listing(image):
-    """Lines of the listing: volumes, their files and sections, indented by depth."""
+    """Lines of the listing: volumes, their files and sections, indented by
+    depth. A volume's offset is in the image, or in the data of the section
+    that holds it; a file's in its volume; a section's in its file's data or
+    in the data of the section that holds it."""
     lines = []
 
-    def visit(kind, depth, item, path, extra):
+    def visit(kind, depth, item, offset):
         pad = "  " * depth
         if kind == "volume":
-            lines.append(f"{pad}volume {_name(item)} at {_place(path)} size 0x{item.length:X} "
-                         f"fs {guids.text(item.fs_guid)} erase-polarity {item.polarity} free 0x{item.free:X}")
+            system = _FILE_SYSTEMS.get(item.fs_guid, guids.text(item.fs_guid))
+            lines.append(f"{pad}volume {_name(item)} at 0x{offset:X} size 0x{item.length:X} fs {system} "
+                         f"erase-polarity {item.polarity} free 0x{item.free:X}")
         elif kind == "file":
             ui = _ui_name(item)
-            lines.append(f"{pad}file {guids.text(item.name)} {item.describe()} at 0x{extra:X} size 0x{len(item.raw):X}"
+            lines.append(f"{pad}file {guids.text(item.name)} {item.describe()} at 0x{offset:X} size 0x{len(item.raw):X}"
                          + ("" if item.alive else f" state 0x{item.state:02X}") + (f' "{ui}"' if ui else ""))
         else:
-            lines.append(f"{pad}section {_section_text(item)} size 0x{len(item.raw):X}")
+            lines.append(f"{pad}section {_section_text(item)} at 0x{offset:X} size 0x{len(item.raw):X}")
 
     walk.walk(image, visit)
     return lines
 
 
-def _place(path):
-    kind, offset = path[0]
-    return f"0x{offset:X}" if len(path) == 1 else "section"
-
-
 def _ui_name(file):
-    if not file.alive or file.type not in walk._SECTIONED:
+    if not file.alive or file.type not in walk.SECTIONED:
         return None
     for s in sections.parse(file.data, "file"):
         if s.type == sections.USER_INTERFACE:
@@ -101,9 +108,12 @@ def _ui_name(file):
 def _section_text(section):
     text = sections.describe(section)
     if section.type == sections.GUID_DEFINED:
-        info, _ = sections.guid_defined(section)
-        text += f" {guids.text(info.guid)}" + (" (LZMA)" if info.guid == guids.LZMA else "")
-    elif section.type in (sections.USER_INTERFACE, sections.VERSION):
-        body = section.body[2:] if section.type == sections.VERSION else section.body
-        text += f' "{sections.utf16_text(body)}"'
+        info, payload = sections.guid_defined(section)
+        text += f" {guids.text(info.guid)}"
+        if info.guid == guids.LZMA:
+            text += f" LZMA 0x{lzma_section.header(payload)[2]:X} bytes unpacked"
+    elif section.type == sections.USER_INTERFACE:
+        text += f' "{sections.utf16_text(section.body)}"'
+    elif section.type == sections.VERSION:
+        text += f' "{sections.utf16_text(section.body[2:])}"'
     return text

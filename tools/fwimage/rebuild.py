@@ -22,7 +22,7 @@ def replace(image, path, new_volume, changes):
     assert kind == "image"
     top = volume.parse(image, offset, "image")
     raw = _in_volume(top, rest, new_volume, changes)
-    need(len(raw) == top.length, f"the volume at 0x{offset:X} is in flash and cannot grow")
+    need(len(raw) == top.length, f"no room: the volume at 0x{offset:X} is flash and cannot grow")
     return image[:offset] + raw + image[offset + top.length:]
 
 

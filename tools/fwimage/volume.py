@@ -77,6 +77,7 @@ def parse(buf, at, where):
         entry += 8
         if blocks == 0 and block_length == 0:
             break
+        need(blocks and block_length, f"{where}: block map entry ({blocks}, 0x{block_length:X}) is empty")
         block_map.append((blocks, block_length))
     need(sum(n * size for n, size in block_map) == length,
          f"{where}: block map covers 0x{sum(n * s for n, s in block_map):X} bytes, not the length 0x{length:X}")
@@ -151,6 +152,7 @@ def with_files(volume, first, files, grow):
     `grow`, the length grows by whole blocks of the last block-map entry
     to hold them; otherwise they must fit. Returns the volume's bytes and
     the new files' offsets."""
+    need(volume.has_files, f"volume with file system {guids.text(volume.fs_guid)} holds no firmware files")
     start = volume.files[first][0] if first < len(volume.files) else align(volume.free_start, FILE_ALIGNMENT)
     body, offsets = lay_out(volume, files, start)
     used = start + len(body)

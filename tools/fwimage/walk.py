@@ -9,7 +9,8 @@ from . import ffs, guids, lzma_section, sections, volume
 from .errors import FwError, need
 
 # Files whose data is a sequence of sections.
-_SECTIONED = set(range(0x02, 0x10))
+SECTIONED = set(range(0x02, 0x10))
+MAX_DEPTH = 32              # nesting of sections and volumes; real images use a few
 
 
 @dataclass
@@ -55,38 +56,45 @@ def encapsulated(section, where):
 
 
 def walk(image, visit=None):
-    """Every volume, depth first; `visit(kind, depth, item, path, extra)` is
-    called for volumes, files and sections in order (for listing)."""
+    """Every volume, depth first. `visit(kind, depth, item, offset)`, if
+    given, sees each volume, file and section in order (for listing);
+    offsets are in the volume, the file's data or the section's container."""
     out = []
     for offset, top in top_volumes(image):
-        _volume(top, (("image", offset),), 0, f"volume at 0x{offset:X}", out, visit)
+        volume_tree(top, (("image", offset),), f"volume at 0x{offset:X}", out, visit, offset)
     return out
 
 
-def _volume(vol, path, depth, where, out, visit):
+def volume_tree(vol, path, where, out, visit=None, offset=0, depth=0):
+    """`vol` and every volume inside its files, appended to `out`."""
+    need(depth <= MAX_DEPTH, f"{where}: nested deeper than {MAX_DEPTH} levels")
     out.append(Found(vol, path, where))
     if visit:
-        visit("volume", depth, vol, path, where)
-    for index, (offset, file) in enumerate(vol.files):
+        visit("volume", depth, vol, offset)
+    for index, (at, file) in enumerate(vol.files):
         file_path = path + (("file", index),)
         if visit:
-            visit("file", depth + 1, file, file_path, offset)
-        if file.alive and file.type in _SECTIONED:
-            _sections(file.data, file_path, depth + 2, f"{where}: file {guids.text(file.name)}", out, visit)
+            visit("file", depth + 1, file, at)
+        if file.alive and file.type in SECTIONED:
+            _sections(file.data, file_path, f"{where}: file {guids.text(file.name)}", out, visit, depth + 2)
 
 
-def _sections(data, path, depth, where, out, visit):
+def _sections(data, path, where, out, visit, depth):
+    need(depth <= MAX_DEPTH, f"{where}: nested deeper than {MAX_DEPTH} levels")
+    at = 0
     for index, section in enumerate(sections.parse(data, where)):
+        at = sections.align(at, sections.ALIGNMENT)
         section_path = path + (("section", index),)
         if visit:
-            visit("section", depth, section, section_path, None)
+            visit("section", depth, section, at)
         if section.type == sections.FIRMWARE_VOLUME_IMAGE:
             inner = volume.parse(section.body, 0, where)
-            _volume(inner, section_path, depth + 1, f"{where}: inner volume", out, visit)
-            continue
-        inner = encapsulated(section, where)
-        if inner is not None:
-            _sections(inner, section_path, depth + 1, where, out, visit)
+            volume_tree(inner, section_path, f"{where}: inner volume", out, visit, at + section.header_size, depth + 1)
+        else:
+            inner = encapsulated(section, where)
+            if inner is not None:
+                _sections(inner, section_path, where, out, visit, depth + 1)
+        at += len(section.raw)
 
 
 def dxe_volume(found):
