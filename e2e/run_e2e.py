@@ -347,8 +347,13 @@ class Context:
         self.driver = Path(args.driver).resolve() if args.driver else \
             self.firmware_build / "image" / "sysinfo-qemu-virt.efi"
         self.out = Path(args.out).resolve()
-        self.source_ids = read_source_ids(self.firmware_build / "generated" / "source_ids.cpp")
+        self.source_ids_file = self.firmware_build / "generated" / "source_ids.cpp"
         self.board = read_wide_constants(HERE.parent / "boards" / "qemu_virt.cpp")["mBoardName"]
+
+    @functools.cached_property
+    def source_ids(self):
+        """Read on first use, after the run has made sure the build exists."""
+        return read_source_ids(self.source_ids_file)
 
 
 def missing(paths):
@@ -418,7 +423,7 @@ def main():
     args = parser.parse_args()
 
     ctx = Context(args)
-    reason = missing([ctx.driver, AAVMF_CODE, AAVMF_VARS])
+    reason = missing([ctx.driver, ctx.source_ids_file, AAVMF_CODE, AAVMF_VARS])
     if reason:
         print("SKIPPED: " + reason)
         return SKIPPED
