@@ -4,7 +4,9 @@ again; in volume and file headers each change is tried once more with the
 header's checksum made right again, so that the checks behind the checksum
 are reached. Every mutated image must be refused with the tool's error or
 read whole; any other exception fails the sweep. The outer image is read through
-the whole walk (decompression of an unchanged payload is memoised); the
+the whole walk (decompression of an unchanged payload is memoised), cut
+after its first volume: the rest of the flash is empty and only costs a
+scan per read; the
 headers inside the compressed volume are mutated in the decompressed
 volume directly, read, and grown by one file as `insert` does."""
 import sys
@@ -17,6 +19,7 @@ import support
 from fwimage import depex, errors, ffs, guids, lzma_section, operations, sections, volume, walk
 
 MUTATIONS = (lambda b: b ^ 0xFF, lambda b: b ^ 0x01)
+FIRST_VOLUME_END = 0x200000
 INNER_FILE_STRIDE = 16      # every 16th file of the DXE volume from the first, and the last
 
 
@@ -121,7 +124,8 @@ class MutationSweep(unittest.TestCase):
             return decoded[key]
 
         with mock.patch.object(lzma_section, "decompress", memoised):
-            unexpected = self.sweep(bytearray(support.stock()), outer_kinds(found, dxe), read_outer, counts)
+            flash = bytearray(support.stock()[:FIRST_VOLUME_END])
+            unexpected = self.sweep(flash, outer_kinds(found, dxe), read_outer, counts)
         driver = ffs.with_polarity(ffs.driver(guids.parse(support.DRIVER_GUID), b"MZ" + bytes(64),
                                               depex.all_of([]), "Sweep"), 1)
         unexpected += self.sweep(bytearray(dxe.volume.raw), inner_kinds(dxe.volume),

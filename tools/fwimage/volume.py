@@ -11,7 +11,7 @@ SIGNATURE = b"_FVH"
 FIXED_HEADER = 0x38         # up to and including Revision; the block map follows
 ERASE_POLARITY = 0x00000800  # EFI_FVB2_ERASE_POLARITY
 FILE_ALIGNMENT = 8
-_LENGTH, _SIGNATURE, _ATTRIBUTES, _HEADER_LENGTH, _CHECKSUM, _EXT_OFFSET, _REVISION = 32, 40, 44, 48, 50, 52, 55
+_LENGTH, _SIGNATURE, _ATTRIBUTES, _CHECKSUM = 32, 40, 44, 50
 
 
 def checksum16_ok(header):
@@ -30,7 +30,6 @@ class Volume:
     header_length: int
     block_map: list             # [(blocks, block length)]
     name: bytes = None          # from the extended header, if any
-    files_start: int = 0        # where the first file may start
     files: list = field(default_factory=list)   # [(offset, ffs.File)]
     free_start: int = 0         # the erased space from here to the end
 
@@ -83,13 +82,12 @@ def parse(buf, at, where):
          f"{where}: block map covers 0x{sum(n * s for n, s in block_map):X} bytes, not the length 0x{length:X}")
     raw = bytes(buf[at:at + length])
     volume = Volume(raw, raw[16:32], attributes, header_length, block_map)
-    volume.files_start = header_length
     if ext_offset:
+        # The extended header lies in the data of the volume's first file, a pad file.
         need(header_length <= ext_offset and ext_offset + 20 <= length, f"{where}: extended header outside the volume")
         ext_size, = struct.unpack_from("<I", raw, ext_offset + 16)
         need(ext_size >= 20 and ext_offset + ext_size <= length, f"{where}: extended header size 0x{ext_size:X} does not fit")
         volume.name = raw[ext_offset:ext_offset + 16]
-        volume.files_start = ext_offset + ext_size
     if volume.has_files:
         _read_files(volume, where)
     else:
@@ -98,7 +96,7 @@ def parse(buf, at, where):
 
 
 def _read_files(volume, where):
-    raw, at = volume.raw, align(volume.files_start, FILE_ALIGNMENT)
+    raw, at = volume.raw, align(volume.header_length, FILE_ALIGNMENT)
     erased_header = bytes([volume.erased]) * ffs.HEADER
     while at + ffs.HEADER <= volume.length and raw[at:at + ffs.HEADER] != erased_header:
         found = ffs.parse(raw, at, volume.length, volume.polarity, where)
