@@ -74,7 +74,7 @@ class RoundTrips(unittest.TestCase):
             once = os.path.join(work, "once.fd")
             status, out, err = support.run("insert", support.STOCK, first, other, "-o", once)
             self.assertEqual(status, 0, err)
-            self.assertRegex(out, r"the inserted files add \d+ compressed bytes")
+            self.assertRegex(out, r"this insert costs \d+ compressed bytes")
             self.assertEqual(os.path.getsize(once), len(support.stock()))
 
             status, listing, _ = support.run("list", once)

@@ -51,8 +51,8 @@ def _report(old, new_raw, changes, replaced):
         # measured against the unchanged content compressed alike.
         _, dict_size, _ = lzma_section.header(old_payload)
         baseline = len(lzma_section.compress(lzma_section.decompress(old_payload, what), dict_size))
-        lines.append(f"{what}: 0x{len(old_payload):X} -> 0x{len(new_payload):X} bytes; "
-                     f"the inserted files add {len(new_payload) - baseline} compressed bytes")
+        lines.append(f"{what}: 0x{len(old_payload):X} -> 0x{len(new_payload):X} bytes; this insert costs "
+                     f"{len(new_payload) - baseline} compressed bytes (against the old content recompressed alike)")
     return lines
 
 

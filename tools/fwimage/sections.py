@@ -20,9 +20,7 @@ NAMES = {COMPRESSION: "COMPRESSION", GUID_DEFINED: "GUID_DEFINED", DISPOSABLE: "
 LARGE = 0xFFFFFF            # Size value that says: the real size follows, 32 bits
 ALIGNMENT = 4               # every section starts 4-byte aligned
 
-# GUID-defined section attributes.
-PROCESSING_REQUIRED = 0x01
-AUTH_STATUS_VALID = 0x02
+PROCESSING_REQUIRED = 0x01  # GUID-defined section attribute: the data must be decoded
 
 
 def align(value, to):

@@ -6,6 +6,7 @@ from dataclasses import dataclass, field
 
 from . import ffs, guids
 from .errors import need
+from .sections import align
 
 SIGNATURE = b"_FVH"
 FIXED_HEADER = 0x38         # up to and including Revision; the block map follows
@@ -16,10 +17,6 @@ _LENGTH, _SIGNATURE, _ATTRIBUTES, _CHECKSUM = 32, 40, 44, 50
 
 def checksum16_ok(header):
     return sum(struct.unpack(f"<{len(header) // 2}H", header)) & 0xFFFF == 0
-
-
-def align(value, to):
-    return (value + to - 1) // to * to
 
 
 @dataclass
