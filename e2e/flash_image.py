@@ -62,3 +62,24 @@ def listed_files(image):
     """Names of the files in the tool's listing of `image`, in the order
     listed (each volume's files in volume order)."""
     return [uuid.UUID(text) for text in FILE_LINE.findall(fwimage("list", image))]
+
+
+def main():
+    """For scripts/e2e-shell.sh --flash: the flash case's image, by hand."""
+    import argparse
+    parser = argparse.ArgumentParser(description="stock AAVMF code image with the driver's firmware file inserted")
+    parser.add_argument("work", help="directory for the image (flash.fd) and the platform driver's file")
+    parser.add_argument("driver_ffs", help="the driver's firmware file")
+    parser.add_argument("--platform", help="test platform driver image, inserted first")
+    args = parser.parse_args()
+    try:
+        files = [platform_file(args.work, args.platform)] if args.platform else []
+        image, report = flash_image(args.work, files + [args.driver_ffs])
+    except ImageError as error:
+        sys.exit(str(error))
+    print(report)
+    print(image)
+
+
+if __name__ == "__main__":
+    main()
