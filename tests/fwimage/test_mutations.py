@@ -83,7 +83,7 @@ def read_outer(image):
 def read_inner(raw, driver):
     vol = volume.parse(raw, 0, "inner")
     walk.volume_tree(vol, (), "inner", [])
-    grown, _ = volume.with_files(vol, len(vol.files), [driver], grow=True)
+    grown = volume.with_files(vol, len(vol.files), [driver], grow=True)
     assert volume.parse(grown, 0, "grown").files[-1][1].raw == driver
 
 

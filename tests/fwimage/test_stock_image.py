@@ -8,7 +8,7 @@ import tempfile
 import unittest
 
 import support
-from fwimage import depex, ffs, guids, lzma_section, sections, volume, walk
+from fwimage import depex, errors, ffs, guids, lzma_section, sections, volume, walk
 
 
 @support.needs_stock
@@ -46,6 +46,23 @@ class StockLayout(unittest.TestCase):
         guided = sections.parse(outer.files[dxe.path[1][1]][1].data, "")[0]
         info, payload = sections.guid_defined(guided)
         self.assertEqual(sections.build_guid_defined(info, payload), guided.raw)
+
+    def test_files_that_run_in_place_keep_their_offsets(self):
+        """The PEI core grown in the flash volume: by less than the pad file
+        after it, the next PEIM stays where it runs; by more, it is refused."""
+        outer = support.stock_dxe()[0][0].volume
+        pei_core = outer.files[1][1]
+        self.assertEqual(pei_core.type, ffs.PEI_CORE)
+        for growth, fits in ((0x100, True), (0x1000, False)):
+            with self.subTest(growth=growth):
+                bigger = ffs.rebuilt(pei_core, pei_core.data + bytes(growth), outer.polarity)
+                files = [bigger] + volume.kept_files(outer, 2)
+                if fits:
+                    raw = volume.with_files(outer, 1, files, grow=False)
+                    self.assertEqual(raw[outer.files[3][0]:], outer.raw[outer.files[3][0]:])
+                else:
+                    with self.assertRaisesRegex(errors.FwError, "runs in place"):
+                        volume.with_files(outer, 1, files, grow=False)
 
 
 def write(path, data):

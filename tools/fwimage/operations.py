@@ -14,9 +14,8 @@ def insert(image, files, volume_guid=None):
     target = walk.named_volume(found, volume_guid) if volume_guid else walk.dxe_volume(found)
     vol = target.volume
     first = next((i for i, (_, f) in enumerate(vol.files) if f.name in names and f.alive), len(vol.files))
-    kept = [f.raw for _, f in vol.files[first:] if f.alive and f.type != ffs.PAD and f.name not in names]
     new_files = [ffs.with_polarity(d.raw, vol.polarity) for d in drivers]
-    grown, _ = volume.with_files(vol, first, kept + new_files, grow=True)
+    grown = volume.with_files(vol, first, volume.kept_files(vol, first, names) + new_files, grow=True)
     changes = rebuild.Changes()
     out = rebuild.replace(image, target.path, grown, changes)
     _check_inserted(out, target, drivers)

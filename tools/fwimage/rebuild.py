@@ -33,14 +33,7 @@ def _in_volume(vol, rest, leaf, changes):
     offset, file = vol.files[index]
     data = _in_sections(file.data, rest, leaf, changes, guids.text(file.name))
     new_file = ffs.rebuilt(file, data, vol.polarity)
-    later = [f for _, f in vol.files[index + 1:] if f.type != ffs.PAD]
-    raw, offsets = volume.with_files(vol, index, [new_file] + [f.raw for f in later], grow=False)
-    moved = {f.name: o for f, o in zip(later, offsets[1:])}
-    for old_offset, f in vol.files[index + 1:]:
-        pinned = f.type in ffs.EXECUTE_IN_PLACE or f.attributes & ffs.ATTRIB_FIXED
-        need(not pinned or moved.get(f.name) == old_offset,
-             f"no room: file {guids.text(f.name)} runs in place at 0x{old_offset:X} and would have to move")
-    return raw
+    return volume.with_files(vol, index, [new_file] + volume.kept_files(vol, index + 1), grow=False)
 
 
 def _in_sections(data, rest, leaf, changes, where):

@@ -141,20 +141,34 @@ def lay_out(volume, files, start):
     return bytes(out), offsets
 
 
+def kept_files(volume, first, leave_out=()):
+    """Whole-file bytes of the files from index `first` on that a new layout
+    keeps: not pad files (the layout makes its own), not deleted ones, none
+    named in `leave_out`."""
+    return [f.raw for _, f in volume.files[first:] if f.alive and f.type != ffs.PAD and f.name not in leave_out]
+
+
+def _pinned(file):
+    return file.type in ffs.EXECUTE_IN_PLACE or file.attributes & ffs.ATTRIB_FIXED
+
+
 def with_files(volume, first, files, grow):
-    """The volume with its files from index `first` on replaced by `files`
-    (whole-file bytes); the bytes before that file stay as they are. If
-    `grow`, the length grows by whole blocks of the last block-map entry
-    to hold them; otherwise they must fit. Returns the volume's bytes and
-    the new files' offsets."""
+    """The volume's bytes with its files from index `first` on replaced by
+    `files` (whole-file bytes); the bytes before that file stay as they are.
+    If `grow`, the length grows by whole blocks of the last block-map entry
+    to hold them; otherwise they must fit. Files that run in place from
+    flash, or are marked fixed, must keep their offsets."""
     need(volume.has_files, f"volume with file system {guids.text(volume.fs_guid)} holds no firmware files")
     start = volume.files[first][0] if first < len(volume.files) else align(volume.free_start, FILE_ALIGNMENT)
     body, offsets = lay_out(volume, files, start)
+    placed = {raw[:16]: at for raw, at in zip(files, offsets)}
+    for at, file in volume.files[first:]:
+        need(not _pinned(file) or placed.get(file.name, at) == at,
+             f"no room: file {guids.text(file.name)} runs in place at 0x{at:X} and would have to move")
     used = start + len(body)
     length = volume.length
     if grow and used > length:
         length += align(used - length, volume.block_map[-1][1])
     need(used <= length, f"no room: the volume needs 0x{used:X} bytes and holds 0x{length:X}")
     head = header_bytes(volume, length) if length != volume.length else volume.raw[:volume.header_length]
-    raw = head + volume.raw[volume.header_length:start] + body + bytes([volume.erased]) * (length - used)
-    return raw, offsets
+    return head + volume.raw[volume.header_length:start] + body + bytes([volume.erased]) * (length - used)
