@@ -14,7 +14,6 @@ from run_e2e import Report, check_export, check_strings, open_entry, plain_text,
 
 TIME_LIMIT = 150
 COUNTDOWN = rb"Press .{0,40}ESC"
-SHELL_BANNER = "UEFI Interactive Shell"
 FIRMWARE_BANNER = "UEFI firmware ("
 # The test platform driver's last line; ibrd is the PL011 divisor it found:
 # the firmware's 0x27 until the System Information driver has set 0x36.
@@ -61,12 +60,12 @@ def run_to_exit(session, start=0):
     session.wait_exit(60)
 
 
-def image_for(ctx, run_dir, files, report):
+def image_for(run_dir, files, report):
     """The stock image with `files` inserted; the listing must show them in
     this order."""
     started = time.monotonic()
     image, grew = flash_image.flash_image(run_dir, files)
-    report.notes.append("image made in %.1f s; fwimage insert: %s" % (time.monotonic() - started, grew))
+    report.notes.append("fwimage insert in %.1f s: %s" % (time.monotonic() - started, grew))
     guids = [flash_image.file_guid(f) for f in files]
     listed = [g for g in flash_image.listed_files(image) if g in guids]
     report.equal(listed, guids, "inserted files listed once each, in this order")
@@ -84,7 +83,7 @@ def flash_case(ctx, scenario, expected):
     started = time.monotonic()
     try:
         platform = flash_image.platform_file(run_dir, ctx.platform_efi(scenario))
-        image = image_for(ctx, run_dir, [platform, ctx.driver_ffs], report)
+        image = image_for(run_dir, [platform, ctx.driver_ffs], report)
         disk = readback_disk(ctx, run_dir, READBACK)
         with QemuSession(run_dir, disk, TIME_LIMIT, code=image) as session:
             session.wait_for(READY.pattern.encode(), 60)
@@ -127,7 +126,7 @@ def flash_alone_case(ctx, scenario, expected):
     run_dir.mkdir(parents=True, exist_ok=True)
     started = time.monotonic()
     try:
-        image = image_for(ctx, run_dir, [ctx.driver_ffs], report)
+        image = image_for(run_dir, [ctx.driver_ffs], report)
         with QemuSession(run_dir, readback_disk(ctx, run_dir, READBACK), TIME_LIMIT,
                          graphics=False, code=image) as session:
             run_to_exit(session)
