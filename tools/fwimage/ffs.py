@@ -73,8 +73,9 @@ class File:
 
     @property
     def alive(self):
-        """Header and data valid, not deleted: the highest state bit set decides."""
-        return self.state & ~(MARKED_FOR_UPDATE | HEADER_CONSTRUCTION) & 0x3F == HEADER_VALID | DATA_VALID
+        """A file in use: the highest state bit set is DATA_VALID or MARKED_FOR_UPDATE
+        (not deleted, header not invalid, not still being written)."""
+        return 1 << (self.state & 0x3F).bit_length() >> 1 in (DATA_VALID, MARKED_FOR_UPDATE)
 
     def describe(self):
         return TYPE_NAMES.get(self.type, f"0x{self.type:02X}")

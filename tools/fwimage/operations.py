@@ -29,9 +29,9 @@ def insert(image, files, volume_guid=None):
 
 def _check_inserted(image, target, drivers):
     """The written image read back: the files are there, byte for byte."""
-    found = walk.walk(image)
-    vol = next(f.volume for f in found if f.path == target.path)
-    present = {f.name: f for _, f in vol.files if f.alive}
+    again = [f.volume for f in walk.walk(image) if f.path == target.path]
+    need(again, "internal: the volume is not where it was")
+    present = {f.name: f for _, f in again[0].files if f.alive}
     for d in drivers:
         need(d.name in present and _standalone(present[d.name].raw) == _standalone(d.raw),
              f"internal: file {guids.text(d.name)} did not read back")

@@ -29,8 +29,8 @@ def replace(image, path, new_volume, changes):
 def _in_volume(vol, rest, leaf, changes):
     if not rest:
         return leaf
-    (kind, index), rest = rest[0], rest[1:]
-    offset, file = vol.files[index]
+    (_, index), rest = rest[0], rest[1:]
+    file = vol.files[index][1]
     data = _in_sections(file.data, rest, leaf, changes, guids.text(file.name))
     new_file = ffs.rebuilt(file, data, vol.polarity)
     return volume.with_files(vol, index, [new_file] + volume.kept_files(vol, index + 1), grow=False)
@@ -38,7 +38,7 @@ def _in_volume(vol, rest, leaf, changes):
 
 def _in_sections(data, rest, leaf, changes, where):
     found = sections.parse(data, where)
-    (kind, index), rest = rest[0], rest[1:]
+    (_, index), rest = rest[0], rest[1:]
     section = found[index]
     if section.type == sections.FIRMWARE_VOLUME_IMAGE:
         inner = volume.parse(section.body, 0, where)
@@ -57,11 +57,12 @@ def _in_sections(data, rest, leaf, changes, where):
         assert section.type == sections.COMPRESSION
         inner = _in_sections(walk.encapsulated(section, where), rest, leaf, changes, where)
         new = sections.build(section.type, struct.pack("<IB", len(inner), 0) + inner)
-    start = _offset_of(data, found, index)
+    start = _offset_of(found, index)
     return data[:start] + sections.join([new] + [s.raw for s in found[index + 1:]])
 
 
-def _offset_of(data, found, index):
+def _offset_of(found, index):
+    """Where section `index` starts: the sections before it laid 4-byte aligned."""
     at = 0
     for section in found[:index]:
         at = sections.align(at, sections.ALIGNMENT) + len(section.raw)

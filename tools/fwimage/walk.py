@@ -109,7 +109,7 @@ def dxe_volume(found):
 
 
 def named_volume(found, guid):
-    """The volume whose extended-header name (or file-system GUID) is `guid`."""
+    """The volume whose extended header names it `guid`."""
     for f in found:
         if f.volume.name == guid:
             return f
