@@ -18,7 +18,8 @@ FWIMAGE = Path(__file__).resolve().parent.parent / "tools" / "fwimage.py"
 PLATFORM_FILE_GUID = uuid.UUID("D743C962-01A5-4D38-AF6E-9CE2B39173EE")
 PLATFORM_UI_NAME = "E2ePlatform"
 
-FILE_LINE = re.compile(r"^\s*file ([0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12})\b", re.M)
+GUID_TEXT = r"[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}"
+FILE_LINE = re.compile(r"^\s*file (%s)\b" % GUID_TEXT, re.M)
 
 
 class ImageError(Exception):
