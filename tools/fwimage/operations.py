@@ -45,11 +45,11 @@ def _report(old, new_raw, changes, replaced):
     new = volume.parse(new_raw, 0, "new volume")
     lines = [f"volume {_name(old)}: 0x{old.length:X} -> 0x{new.length:X} bytes, 0x{new.free:X} free"
              + (" (a file replaced)" if replaced else "")]
-    for what, old_payload, new_payload in changes.compressed:
-        # The stock payload came from another encoder: the files' cost is
-        # measured against the unchanged content compressed alike.
+    for what, old_payload, new_payload, old_content in changes.compressed:
+        # The old payload may come from another encoder: the change's cost is
+        # measured against the old content compressed alike.
         _, dict_size, _ = lzma_section.header(old_payload)
-        baseline = len(lzma_section.compress(lzma_section.decompress(old_payload, what), dict_size))
+        baseline = len(lzma_section.compress(old_content, dict_size))
         lines.append(f"{what}: 0x{len(old_payload):X} -> 0x{len(new_payload):X} bytes; this insert costs "
                      f"{len(new_payload) - baseline} compressed bytes (against the old content recompressed alike)")
     return lines

@@ -13,7 +13,7 @@ class Changes:
     """What the rebuild did to each compressed section on the path."""
 
     def __init__(self):
-        self.compressed = []    # (description, old payload bytes, new payload bytes)
+        self.compressed = []    # (description, old payload, new payload, old content)
 
 
 def replace(image, path, new_volume, changes):
@@ -45,11 +45,12 @@ def _in_sections(data, rest, leaf, changes, where):
         new = sections.build(section.type, _in_volume(inner, rest, leaf, changes))
     elif section.type == sections.GUID_DEFINED:
         info, payload = sections.guid_defined(section)
-        inner = _in_sections(walk.encapsulated(section, where), rest, leaf, changes, where)
+        old_inner = walk.encapsulated(section, where)
+        inner = _in_sections(old_inner, rest, leaf, changes, where)
         if info.guid == guids.LZMA:
             _, dict_size, _ = lzma_section.header(payload)
             new_payload = lzma_section.compress(inner, dict_size)
-            changes.compressed.append((f"LZMA section of file {where}", payload, new_payload))
+            changes.compressed.append((f"LZMA section of file {where}", payload, new_payload, old_inner))
         else:
             new_payload = inner
         new = sections.build_guid_defined(info, new_payload)
