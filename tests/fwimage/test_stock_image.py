@@ -8,7 +8,7 @@ import tempfile
 import unittest
 
 import support
-from fwimage import depex, errors, ffs, guids, lzma_section, sections, volume, walk
+from fwimage import depex, errors, ffs, guids, lzma_section, operations, sections, volume, walk
 
 
 @support.needs_stock
@@ -116,6 +116,28 @@ class RoundTrips(unittest.TestCase):
             self.assertEqual([f.raw for _, f in dxe.files[:-2]], [f.raw for _, f in stock_dxe.files])
             # Everything outside the compressed file's volume is as it was.
             self.assertEqual(read(twice)[0x200000:], support.stock()[0x200000:])
+
+
+    def test_insert_into_a_volume_in_flash(self):
+        """The DXE volume laid uncompressed in flash, named by --volume: the
+        file goes into its free space and the volume keeps its length; with
+        no free space it is refused."""
+        dxe = support.stock_dxe()[1].volume
+        roomy = volume.header_bytes(dxe, dxe.length + 0x4000) + dxe.raw[dxe.header_length:] + b"\xff" * 0x4000
+        with tempfile.TemporaryDirectory() as work:
+            driver = read(driver_file(work, "flash.ffs"))
+        for raw, fits in ((roomy, True), (dxe.raw, False)):
+            image = bytes(0x1000) + raw
+            with self.subTest(fits=fits):
+                if not fits:
+                    with self.assertRaisesRegex(errors.FwError, "no room"):
+                        operations.insert(image, [("flash.ffs", driver)], dxe.name)
+                    continue
+                out, report = operations.insert(image, [("flash.ffs", driver)], dxe.name)
+                self.assertEqual(len(out), len(image))
+                self.assertEqual(out[:0x1000 + dxe.free_start], image[:0x1000 + dxe.free_start])
+                self.assertEqual(operations.extract(out, guids.parse(support.DRIVER_GUID)), driver)
+                self.assertNotIn("LZMA", " ".join(report))
 
 
 def corrupt(image, at, value=None, fix_file_header=None):

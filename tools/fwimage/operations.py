@@ -1,5 +1,5 @@
 """The tool's three image operations: insert, extract and the listing."""
-from . import ffs, guids, lzma_section, rebuild, sections, volume, walk
+from . import depex, ffs, guids, lzma_section, rebuild, sections, volume, walk
 from .errors import FwError, need
 
 
@@ -15,12 +15,13 @@ def insert(image, files, volume_guid=None):
     vol = target.volume
     first = next((i for i, (_, f) in enumerate(vol.files) if f.name in names and f.alive), len(vol.files))
     new_files = [ffs.with_polarity(d.raw, vol.polarity) for d in drivers]
-    grown = volume.with_files(vol, first, volume.kept_files(vol, first, names) + new_files, grow=True)
+    in_flash = len(target.path) == 1     # laid in the image itself: its length is fixed
+    grown = volume.with_files(vol, first, volume.kept_files(vol, first, names) + new_files, grow=not in_flash)
     changes = rebuild.Changes()
     out = rebuild.replace(image, target.path, grown, changes)
     _check_inserted(out, target, drivers)
     lines = _report(vol, grown, changes, replaced=first < len(vol.files))
-    if len(target.path) > 1:
+    if not in_flash:
         offset = target.path[0][1]
         before, after = (volume.parse(i, offset, "image").free for i in (image, out))
         lines.append(f"volume at 0x{offset:X} (flash): 0x{before:X} -> 0x{after:X} bytes free")
@@ -89,7 +90,8 @@ def listing(image):
             lines.append(f"{pad}file {guids.text(item.name)} {item.describe()} at 0x{offset:X} size 0x{len(item.raw):X}"
                          + ("" if item.alive else f" state 0x{item.state:02X}") + (f' "{ui}"' if ui else ""))
         else:
-            lines.append(f"{pad}section {_section_text(item)} at 0x{offset:X} size 0x{len(item.raw):X}")
+            lines.append(f"{pad}section {sections.describe(item)} at 0x{offset:X} size 0x{len(item.raw):X}"
+                         + _section_detail(item))
 
     walk.walk(image, visit)
     return lines
@@ -104,15 +106,20 @@ def _ui_name(file):
     return None
 
 
-def _section_text(section):
-    text = sections.describe(section)
+def _section_detail(section):
+    """What a section says of itself: GUID and unpacked size, expression, name."""
     if section.type == sections.GUID_DEFINED:
         info, payload = sections.guid_defined(section)
-        text += f" {guids.text(info.guid)}"
         if info.guid == guids.LZMA:
-            text += f" LZMA 0x{lzma_section.header(payload)[2]:X} bytes unpacked"
-    elif section.type == sections.USER_INTERFACE:
-        text += f' "{sections.utf16_text(section.body)}"'
-    elif section.type == sections.VERSION:
-        text += f' "{sections.utf16_text(section.body[2:])}"'
-    return text
+            return f" {guids.text(info.guid)} LZMA, 0x{lzma_section.header(payload)[2]:X} bytes unpacked"
+        return f" {guids.text(info.guid)}"
+    if section.type == sections.DXE_DEPEX:
+        try:
+            return ": " + " ".join(depex.decode(section.body))
+        except FwError as error:
+            return f" ({error})"
+    if section.type == sections.USER_INTERFACE:
+        return f' "{sections.utf16_text(section.body)}"'
+    if section.type == sections.VERSION:
+        return f' "{sections.utf16_text(section.body[2:])}"'
+    return ""
