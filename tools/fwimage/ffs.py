@@ -5,7 +5,7 @@ import struct
 from dataclasses import dataclass
 
 from . import guids, sections
-from .errors import FwError, need
+from .errors import need
 
 HEADER, HEADER2 = 24, 32
 MAX_SMALL = 0xFFFFFF        # largest size a 24-byte header can give
