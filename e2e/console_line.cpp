@@ -5,6 +5,14 @@
 namespace {
 
 EFI_SYSTEM_TABLE *gConsoleSystemTable = nullptr;
+UINTN gConsoleUartBase = 0;
+
+// PL011 data and flag registers; the flag register's bit 5 is "transmit
+// FIFO full". The wait is bounded: a stuck UART costs output, not the boot.
+constexpr UINTN kUartData = 0x00;
+constexpr UINTN kUartFlags = 0x18;
+constexpr UINT32 kUartTransmitFull = 1U << 5;
+constexpr UINTN kUartPollLimit = 100000;
 
 constexpr CHAR8 kHexDigits[] = "0123456789ABCDEF";
 
@@ -19,9 +27,22 @@ void Put(E2E_LINE *Line, CHAR16 Unit) {
   Line->Text[Line->Length++] = Unit;
 }
 
+// Writes the line's units as bytes (the lines are ASCII) straight to the UART.
+void UartWrite(const CHAR16 *Text) {
+  auto *uart = reinterpret_cast<volatile UINT32 *>(gConsoleUartBase);
+  for (; *Text != 0; ++Text) {
+    for (UINTN poll = 0; poll < kUartPollLimit && (uart[kUartFlags / 4] & kUartTransmitFull) != 0; ++poll) {
+    }
+    uart[kUartData / 4] = static_cast<UINT8>(*Text);
+  }
+}
+
 }  // namespace
 
-void ConsoleLineInit(EFI_SYSTEM_TABLE *SystemTable) { gConsoleSystemTable = SystemTable; }
+void ConsoleLineInit(EFI_SYSTEM_TABLE *SystemTable, UINTN UartBase) {
+  gConsoleSystemTable = SystemTable;
+  gConsoleUartBase = UartBase;
+}
 
 void LineStart(E2E_LINE *Line, const CHAR8 *Prefix) {
   Line->Length = 0;
@@ -79,7 +100,9 @@ void LineEmit(E2E_LINE *Line) {
   Line->Text[Line->Length++] = u'\r';
   Line->Text[Line->Length++] = u'\n';
   Line->Text[Line->Length] = 0;
-  if (gConsoleSystemTable != nullptr && gConsoleSystemTable->ConOut != nullptr) {
+  if (gConsoleUartBase != 0) {
+    UartWrite(Line->Text);
+  } else if (gConsoleSystemTable != nullptr && gConsoleSystemTable->ConOut != nullptr) {
     gConsoleSystemTable->ConOut->OutputString(gConsoleSystemTable->ConOut, Line->Text);
   }
   Line->Length = 0;

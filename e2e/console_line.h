@@ -1,6 +1,9 @@
 // Line-oriented console output for the emulator-run programs. A line is
 // assembled in a fixed buffer and written through ConOut followed by CR LF;
-// the run script reads these lines from the serial console.
+// the run script reads these lines from the serial console. A driver that
+// may run before the consoles are connected (dispatched from flash, or
+// loaded from a Driver#### option) names the PL011 instead: its ConOut then
+// reaches no device yet, so its lines go to the UART's data register.
 #pragma once
 
 #include "platform/boot_services.h"
@@ -15,8 +18,9 @@ struct E2E_LINE {
   BOOLEAN Truncated;
 };
 
-// Remembers the system table whose ConOut receives every line.
-void ConsoleLineInit(EFI_SYSTEM_TABLE *SystemTable);
+// Remembers the system table whose ConOut receives every line, or the PL011
+// that receives them instead (0: ConOut).
+void ConsoleLineInit(EFI_SYSTEM_TABLE *SystemTable, UINTN UartBase = 0);
 
 void LineStart(E2E_LINE *Line, const CHAR8 *Prefix);
 void LineAscii(E2E_LINE *Line, const CHAR8 *Text);

@@ -1,9 +1,13 @@
 // Test platform driver for the emulator run: publishes what the board's
 // other firmware drivers would (GPIO register blocks, memory information,
 // firmware versions, the PD controller's I2C bus) with the facts of the
-// scenario it was built for, then stays resident.
+// scenario it was built for, then stays resident. Its last line names the
+// PL011's integer baud divisor as it found it: the firmware leaves 0x27 and
+// the System Information driver writes 0x36, so the line tells whether that
+// driver had already run.
 #include "e2e/console_line.h"
 #include "e2e/test_platform.h"
+#include "boards/board_config.h"
 
 namespace {
 
@@ -11,6 +15,8 @@ struct PUBLISH_STEP {
   const CHAR8 *What;
   EFI_STATUS (*Publish)(EFI_BOOT_SERVICES *BootServices, const E2E_SCENARIO *Scenario);
 };
+
+constexpr UINTN kUartIntegerDivisor = 0x24;
 
 constexpr PUBLISH_STEP kSteps[] = {
     {"GPIO blocks", PublishGpioBlocks},
@@ -22,7 +28,7 @@ constexpr PUBLISH_STEP kSteps[] = {
 }  // namespace
 
 extern "C" EFI_STATUS EFIAPI E2ePlatformEntry(EFI_HANDLE, EFI_SYSTEM_TABLE *SystemTable) {
-  ConsoleLineInit(SystemTable);
+  ConsoleLineInit(SystemTable, CONSOLE_UART_BASE);
   static E2E_LINE line;
   for (const PUBLISH_STEP &step : kSteps) {
     const EFI_STATUS status = step.Publish(SystemTable->BootServices, &mScenario);
@@ -37,6 +43,8 @@ extern "C" EFI_STATUS EFIAPI E2ePlatformEntry(EFI_HANDLE, EFI_SYSTEM_TABLE *Syst
   }
   LineStart(&line, "E2E-PLATFORM-READY ");
   LineEscaped(&line, mScenario.Name);
+  LineAscii(&line, " ibrd=0x");
+  LineHex(&line, *reinterpret_cast<volatile UINT32 *>(CONSOLE_UART_BASE + kUartIntegerDivisor), 2);
   LineEmit(&line);
   return EFI_SUCCESS;
 }

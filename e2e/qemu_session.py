@@ -81,8 +81,10 @@ def end_all_sessions(*_):
 
 
 class QemuSession:
-    def __init__(self, run_dir, disk_image, time_limit, graphics=True):
+    def __init__(self, run_dir, disk_image, time_limit, graphics=True, code=AAVMF_CODE):
         self.run_dir = Path(run_dir)
+        self.code = Path(code)
+        self.started = None
         self.disk_image = Path(disk_image)
         self.time_limit = time_limit
         self.graphics = graphics
@@ -99,7 +101,7 @@ class QemuSession:
         vars_copy = self.run_dir / "vars.fd"
         shutil.copyfile(AAVMF_VARS, vars_copy)
         args = [QEMU, "-M", "virt", "-cpu", "cortex-a57", "-m", "512",
-                "-drive", "if=pflash,format=raw,readonly=on,file=%s" % AAVMF_CODE,
+                "-drive", "if=pflash,format=raw,readonly=on,file=%s" % self.code.resolve(),
                 "-drive", "if=pflash,format=raw,file=vars.fd",
                 "-drive", "if=none,id=disk,format=raw,file=%s" % self.disk_image.resolve(),
                 "-device", "virtio-blk-device,drive=disk",
@@ -116,6 +118,7 @@ class QemuSession:
             raise BootError("run interrupted")
         self.run_dir.mkdir(parents=True, exist_ok=True)
         (self.run_dir / "monitor.sock").unlink(missing_ok=True)
+        self.started = time.monotonic()
         self._process = subprocess.Popen(self.command(), cwd=self.run_dir, stdin=subprocess.PIPE,
                                          stdout=subprocess.PIPE, stderr=open(self.run_dir / "qemu.stderr", "wb"),
                                          start_new_session=True)

@@ -16,6 +16,7 @@ the emulator is missing (nothing was run)."""
 
 import argparse
 import concurrent.futures
+import functools
 import json
 import re
 import shutil
@@ -285,6 +286,45 @@ def check_page(report, lines, expected):
         report.check(not any(hidden in line for line in lines), "hidden row %r absent" % hidden)
 
 
+def walk_to_page(session, report, expected, run_dir):
+    """From the front page: Device Manager -> System Information, the page
+    checked against `expected` and saved as text and screenshots. Returns
+    the time (monotonic) the page first appeared, or None if it never did."""
+    session.wait_for(rb"Device Manager", 60)
+    session.wait_quiet()
+    if not open_entry(session, "Device Manager", report):
+        return None
+    session.wait_for(rb"Devices List", 30)
+    session.wait_quiet()
+    title = expected[2]
+    entries = [line for line in page_screen.content_lines(session.screen())
+               if line.lstrip("> ").strip() == title]
+    report.equal(len(entries), 1, "Device Manager entries titled %r" % title)
+    if not highlight_entry(session, title, report):
+        return None
+    report.equal(page_screen.normalised(page_screen.help_text(session.screen())),
+                 page_screen.normalised(expected[3]), "help text of the Device Manager entry")
+    start = len(session.output)
+    session.send(KEY_ENTER)
+    session.wait_for(re.escape(expected[7].encode()), 30, start)
+    appeared = time.monotonic()
+    session.wait_quiet()
+    lines, first = gather_page(session, run_dir)
+    (run_dir / "page.txt").write_text("\n".join(lines) + "\n")
+    (run_dir / "first-view.txt").write_text(first + "\n")
+    report.check(title in first.splitlines()[1], "page title %r" % title)
+    check_page(report, lines, expected)
+    # Back to the top for the screenshot of the page as it opens.
+    session.send(KEY_UP * 40)
+    session.wait_quiet()
+    size = session.screenshot(run_dir / "page.png")
+    report.notes.append("screenshot %s (%dx%d)" % (run_dir / "page.png", *size))
+    session.send(KEY_DOWN * 40)
+    session.wait_quiet()
+    session.screenshot(run_dir / "page-bottom.png")
+    return appeared
+
+
 def navigate_boot(ctx, scenario, expected):
     report = Report("%s: setup browser" % scenario["name"])
     run_dir = ctx.out / scenario["name"] / "browser"
@@ -293,39 +333,7 @@ def navigate_boot(ctx, scenario, expected):
     try:
         with QemuSession(run_dir, run_dir / "disk.img", NAVIGATION_TIME_LIMIT) as session:
             boot_to_script(session)
-            session.wait_for(rb"Device Manager", 60)
-            session.wait_quiet()
-            if not open_entry(session, "Device Manager", report):
-                return report
-            session.wait_for(rb"Devices List", 30)
-            session.wait_quiet()
-            title = expected[2]
-            entries = [line for line in page_screen.content_lines(session.screen())
-                       if line.lstrip("> ").strip() == title]
-            report.equal(len(entries), 1, "Device Manager entries titled %r" % title)
-            if not highlight_entry(session, title, report):
-                return report
-            report.equal(page_screen.normalised(page_screen.help_text(session.screen())),
-                         page_screen.normalised(expected[3]), "help text of the Device Manager entry")
-            session.send(KEY_ENTER)
-            session.wait_quiet()
-            session.wait_for(re.escape(expected[7].encode()), 30)
-            session.wait_quiet()
-            lines, first = gather_page(session, run_dir)
-            (run_dir / "page.txt").write_text("\n".join(lines) + "\n")
-            (run_dir / "first-view.txt").write_text(first + "\n")
-            report.check(title in first.splitlines()[1], "page title %r" % title)
-            check_page(report, lines, expected)
-            # Back to the top for the screenshot of the page as it opens.
-            for _ in range(40):
-                session.send(KEY_UP)
-            session.wait_quiet()
-            size = session.screenshot(run_dir / "page.png")
-            report.notes.append("screenshot %s (%dx%d)" % (run_dir / "page.png", *size))
-            bottom_keys = KEY_DOWN * 40
-            session.send(bottom_keys)
-            session.wait_quiet()
-            session.screenshot(run_dir / "page-bottom.png")
+            walk_to_page(session, report, expected, run_dir)
     except BootError as error:
         report.check(False, "setup browser reached the page", str(error))
     return report
@@ -339,13 +347,67 @@ class Context:
         self.driver = Path(args.driver).resolve() if args.driver else \
             self.firmware_build / "image" / "sysinfo-qemu-virt.efi"
         self.out = Path(args.out).resolve()
-        self.source_ids = read_source_ids(self.firmware_build / "generated" / "source_ids.cpp")
+        self.source_ids_file = self.firmware_build / "generated" / "source_ids.cpp"
         self.board = read_wide_constants(HERE.parent / "boards" / "qemu_virt.cpp")["mBoardName"]
 
+    @functools.cached_property
+    def source_ids(self):
+        """Read on first use, after the run has made sure the build exists."""
+        return read_source_ids(self.source_ids_file)
 
-def run_scenario(ctx, scenario, boots):
-    expected = expected_strings(scenario, ctx.board, ctx.source_ids)
-    return [boot(ctx, scenario, expected) for boot in boots]
+
+def missing(paths):
+    """Why the run cannot start (a file of `paths` or the emulator is
+    missing), or None."""
+    for need in paths:
+        if not Path(need).exists():
+            return "%s does not exist" % need
+    if shutil.which(QEMU) is None:
+        return "%s not found" % QEMU
+    return None
+
+
+def run_boots(boots, jobs):
+    """Calls every boot (a function returning its Report), `jobs` at once;
+    returns the reports in order, or None when interrupted."""
+    # A ctest timeout or ^C ends the emulators too (each also has its own limit).
+    signal.signal(signal.SIGTERM, end_all_sessions)
+    signal.signal(signal.SIGINT, end_all_sessions)
+    pool = concurrent.futures.ThreadPoolExecutor(max_workers=jobs)
+    futures = [pool.submit(boot) for boot in boots]
+    try:
+        reports = [future.result() for future in futures]
+    except KeyboardInterrupt:
+        pool.shutdown(wait=False, cancel_futures=True)
+        print("interrupted; emulators ended")
+        return None
+    pool.shutdown()
+    return reports
+
+
+def print_reports(reports):
+    """Prints each report; returns how many failed."""
+    failed = 0
+    for report in reports:
+        status = "FAIL" if report.failures else "ok"
+        print("[%s] %s (%d checks passed)" % (status, report.title, report.passed))
+        for note in report.notes:
+            print("       note: %s" % note)
+        for failure in report.failures:
+            print("       FAILED: %s" % failure)
+        failed += bool(report.failures)
+    return failed
+
+
+def copy_screenshots(run_dir, docs_png, bottom=True):
+    """The page as it opens to `docs_png`, scrolled down to <name>-bottom.png."""
+    if not (run_dir / "page-bottom.png").exists():
+        print("no screenshots in %s to copy" % run_dir)
+        return
+    docs = Path(docs_png)
+    shutil.copyfile(run_dir / "page.png", docs)
+    if bottom:
+        shutil.copyfile(run_dir / "page-bottom.png", docs.with_name(docs.stem + "-bottom.png"))
 
 
 def main():
@@ -361,49 +423,26 @@ def main():
     args = parser.parse_args()
 
     ctx = Context(args)
-    for need in (ctx.driver, AAVMF_CODE, AAVMF_VARS):
-        if not need.exists():
-            print("SKIPPED: %s does not exist" % need)
-            return SKIPPED
-    if shutil.which(QEMU) is None:
-        print("SKIPPED: %s not found" % QEMU)
+    reason = missing([ctx.driver, ctx.source_ids_file, AAVMF_CODE, AAVMF_VARS])
+    if reason:
+        print("SKIPPED: " + reason)
         return SKIPPED
     scenarios = json.loads((HERE / "scenarios.json").read_text())["scenarios"]
     if args.scenario:
         scenarios = [s for s in scenarios if s["name"] in args.scenario]
-    boots = [readback_boot] + ([] if args.no_browser else [navigate_boot])
+    kinds = [readback_boot] + ([] if args.no_browser else [navigate_boot])
 
-    # A ctest timeout or ^C ends the emulators too (each also has its own limit).
-    signal.signal(signal.SIGTERM, end_all_sessions)
-    signal.signal(signal.SIGINT, end_all_sessions)
     started = time.monotonic()
     ctx.out.mkdir(parents=True, exist_ok=True)
-    pool = concurrent.futures.ThreadPoolExecutor(max_workers=args.jobs)
-    futures = [pool.submit(boot, ctx, scenario, expected_strings(scenario, ctx.board, ctx.source_ids))
-               for scenario in scenarios for boot in boots]
-    try:
-        reports = [future.result() for future in futures]
-    except KeyboardInterrupt:
-        pool.shutdown(wait=False, cancel_futures=True)
-        print("interrupted; emulators ended")
+    boots = [functools.partial(kind, ctx, scenario, expected_strings(scenario, ctx.board, ctx.source_ids))
+             for scenario in scenarios for kind in kinds]
+    reports = run_boots(boots, args.jobs)
+    if reports is None:
         return 130
-    pool.shutdown()
     elapsed = time.monotonic() - started
-
-    failed = 0
-    for report in reports:
-        status = "FAIL" if report.failures else "ok"
-        print("[%s] %s (%d checks passed)" % (status, report.title, report.passed))
-        for note in report.notes:
-            print("       note: %s" % note)
-        for failure in report.failures:
-            print("       FAILED: %s" % failure)
-        failed += bool(report.failures)
+    failed = print_reports(reports)
     if args.docs_png and not args.no_browser:
-        browser = ctx.out / scenarios[0]["name"] / "browser"
-        docs = Path(args.docs_png)
-        shutil.copyfile(browser / "page.png", docs)
-        shutil.copyfile(browser / "page-bottom.png", docs.with_name(docs.stem + "-bottom.png"))
+        copy_screenshots(ctx.out / scenarios[0]["name"] / "browser", args.docs_png)
     print("driver: %s" % ctx.driver)
     print("%d passed, %d failed (%d boots in %.1f s)" % (len(reports) - failed, failed, len(reports), elapsed))
     return 1 if failed else 0

@@ -157,6 +157,33 @@ class ReadbackCheckTest(unittest.TestCase):
             self.assertNotEqual(self.failures(output), [], name)
 
 
+class PlatformFirstTest(unittest.TestCase):
+    """The flash cases' proof that the test platform driver ran before the
+    System Information driver and before the boot options."""
+
+    BOOT = "BdsDxe: loading Boot0002\n"
+
+    def failures(self, text, start=0):
+        import flash_boots
+        report = run_e2e.Report("t")
+        flash_boots.check_platform_first(report, text, {"name": "all"}, start)
+        return report.failures
+
+    def test_cases(self):
+        ready = "E2E-PLATFORM-READY all ibrd=0x27\n"
+        cases = [
+            ("in order", "UEFI firmware (x)\n" + ready + self.BOOT, 0, False),
+            ("driver ran first", ready.replace("0x27", "0x36") + self.BOOT, 0, True),
+            ("after the boot options", self.BOOT + ready, 0, True),
+            ("never", self.BOOT, 0, True),
+            ("twice", ready + ready + self.BOOT, 0, True),
+            ("only before the reset", ready + self.BOOT + "reset\n" + self.BOOT, 40, True),
+            ("other scenario", ready.replace("all", "none") + self.BOOT, 0, True),
+        ]
+        for name, text, start, fails in cases:
+            self.assertEqual(bool(self.failures(text, start)), fails, name)
+
+
 class PngTest(unittest.TestCase):
     def test_ppm_to_png_keeps_pixels(self):
         import tempfile

@@ -1,0 +1,13 @@
+#!/usr/bin/env python3
+"""Firmware-image tool: `fwimage.py {depex,ffs,list,insert,extract} ...`;
+see tools/fwimage/cli.py."""
+import os
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.dont_write_bytecode = True
+
+from fwimage.cli import main  # noqa: E402
+
+if __name__ == "__main__":
+    sys.exit(main())

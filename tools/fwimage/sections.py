@@ -1,0 +1,136 @@
+"""File sections: the common header (4 bytes, or 8 with the 0xFFFFFF size
+escape for large sections), the leaf sections the tool builds, and the
+GUID-defined encapsulation header."""
+import struct
+from dataclasses import dataclass
+
+from . import guids
+from .errors import need
+
+COMPRESSION, GUID_DEFINED, DISPOSABLE = 0x01, 0x02, 0x03
+PE32, PIC, TE, DXE_DEPEX, VERSION, USER_INTERFACE = 0x10, 0x11, 0x12, 0x13, 0x14, 0x15
+COMPATIBILITY16, FIRMWARE_VOLUME_IMAGE, FREEFORM_SUBTYPE_GUID, RAW = 0x16, 0x17, 0x18, 0x19
+PEI_DEPEX, MM_DEPEX = 0x1B, 0x1C
+NAMES = {COMPRESSION: "COMPRESSION", GUID_DEFINED: "GUID_DEFINED", DISPOSABLE: "DISPOSABLE",
+         PE32: "PE32", PIC: "PIC", TE: "TE", DXE_DEPEX: "DXE_DEPEX", VERSION: "VERSION",
+         USER_INTERFACE: "USER_INTERFACE", COMPATIBILITY16: "COMPATIBILITY16",
+         FIRMWARE_VOLUME_IMAGE: "FIRMWARE_VOLUME_IMAGE", FREEFORM_SUBTYPE_GUID: "FREEFORM_SUBTYPE_GUID",
+         RAW: "RAW", PEI_DEPEX: "PEI_DEPEX", MM_DEPEX: "MM_DEPEX"}
+
+LARGE = 0xFFFFFF            # Size value that says: the real size follows, 32 bits
+ALIGNMENT = 4               # every section starts 4-byte aligned
+
+PROCESSING_REQUIRED = 0x01  # GUID-defined section attribute: the data must be decoded
+
+
+def align(value, to):
+    return (value + to - 1) // to * to
+
+
+@dataclass
+class Section:
+    type: int
+    raw: bytes                  # the whole section, header included
+    header_size: int            # 4 or 8 (common header only)
+
+    @property
+    def body(self):
+        return self.raw[self.header_size:]
+
+
+@dataclass
+class GuidDefined:
+    guid: bytes
+    data_offset: int
+    attributes: int
+    extra: bytes                # GUID-specific header bytes before DataOffset
+
+
+def header_size(rest):
+    """Header size of a section whose header is followed by `rest` bytes."""
+    return 4 if 4 + rest < LARGE else 8
+
+
+def header(section_type, size, head):
+    """Common section header (`head` bytes) of a section of `size` bytes in all."""
+    if head == 4:
+        return struct.pack("<I", size | section_type << 24)
+    need(size <= 0xFFFFFFFF, "section larger than 4 GiB")
+    return struct.pack("<II", LARGE | section_type << 24, size)
+
+
+def build(section_type, body):
+    """A section: its header, then `body`."""
+    head = header_size(len(body))
+    return header(section_type, head + len(body), head) + body
+
+
+def ucs2(text):
+    return (text + "\0").encode("utf-16-le")
+
+
+def user_interface(name):
+    return build(USER_INTERFACE, ucs2(name))
+
+
+def version(text, build_number=0):
+    return build(VERSION, struct.pack("<H", build_number) + ucs2(text))
+
+
+def build_guid_defined(info, payload):
+    """A GUID-defined section: the header keeps the given DataOffset's layout."""
+    common = header_size(20 + len(info.extra) + len(payload))
+    data_offset = common + 20 + len(info.extra)
+    fields = info.guid + struct.pack("<HH", data_offset, info.attributes) + info.extra
+    return header(GUID_DEFINED, data_offset + len(payload), common) + fields + payload
+
+
+def parse(data, where):
+    """The sections of `data`, in order, each 4-byte aligned from its start."""
+    found, at = [], 0
+    while True:
+        at = align(at, ALIGNMENT)
+        if at >= len(data):
+            return found
+        need(at + 4 <= len(data), f"{where}: section header cut short at 0x{at:X}")
+        size = int.from_bytes(data[at:at + 3], "little")
+        head = 4
+        if size == LARGE:
+            need(at + 8 <= len(data), f"{where}: large section header cut short at 0x{at:X}")
+            size = struct.unpack_from("<I", data, at + 4)[0]
+            head = 8
+        need(size >= head, f"{where}: section at 0x{at:X} has size 0x{size:X}, below its header")
+        need(at + size <= len(data), f"{where}: section at 0x{at:X} (0x{size:X} bytes) runs past its container")
+        found.append(Section(data[at + 3], bytes(data[at:at + size]), head))
+        at += size
+
+
+def join(built):
+    """Sections laid one after the other, each 4-byte aligned (zero fill)."""
+    out = bytearray()
+    for raw in built:
+        out += b"\0" * (align(len(out), ALIGNMENT) - len(out))
+        out += raw
+    return bytes(out)
+
+
+def guid_defined(section):
+    """The GUID-defined header of a section and its payload."""
+    body = section.body
+    need(len(body) >= 20, "GUID-defined section header cut short")
+    guid = body[:16]
+    data_offset, attributes = struct.unpack_from("<HH", body, 16)
+    fixed_end = section.header_size + 20
+    need(fixed_end <= data_offset <= len(section.raw),
+         f"GUID-defined section {guids.text(guid)}: DataOffset 0x{data_offset:X} outside the section")
+    return GuidDefined(guid, data_offset, attributes, section.raw[fixed_end:data_offset]), section.raw[data_offset:]
+
+
+def utf16_text(body):
+    """The NUL-terminated UCS-2 string of a USER_INTERFACE or VERSION body."""
+    text = bytes(body[:len(body) // 2 * 2]).decode("utf-16-le", errors="replace")
+    return text.split("\0", 1)[0]
+
+
+def describe(section):
+    return NAMES.get(section.type, f"0x{section.type:02X}")
