@@ -17,12 +17,19 @@ def _read(path, what):
         raise FwError(f"cannot read {what} {path}: {error.strerror}") from None
 
 
+def _umask():
+    mask = os.umask(0)
+    os.umask(mask)
+    return mask
+
+
 def _write(path, data):
     """`data` to `path` through a temporary file in the same directory."""
     directory = os.path.dirname(os.path.abspath(path))
     temporary = None
     try:
         handle, temporary = tempfile.mkstemp(dir=directory, prefix=".fwimage-")
+        os.fchmod(handle, 0o666 & ~_umask())  # as a plain open() would create it, not mkstemp's 0600
         with os.fdopen(handle, "wb") as sink:
             sink.write(data)
         os.replace(temporary, path)
