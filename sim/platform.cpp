@@ -131,9 +131,10 @@ struct Pair {
   void *interface;
 };
 
-// Reads the (GUID, interface) pairs up to the terminating NULL GUID.
-template <typename List>
-std::vector<Pair> TakePairs(List &ap) {
+// Reads the (GUID, interface) pairs up to the terminating NULL GUID. The
+// list's type is named, not deduced: GCC takes va_arg on a Microsoft list
+// only through its own type.
+std::vector<Pair> TakePairs(SIM_VA_LIST &ap) {
   std::vector<Pair> pairs;
   for (;;) {
     auto *guid = __builtin_va_arg(ap, const EFI_GUID *);
