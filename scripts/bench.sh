@@ -22,7 +22,9 @@ for preset in ${*:-bench bench-gcc}; do
   /usr/bin/python3 - "$build/format_bench.json" <<'PY'
 import json, sys
 runs = json.load(open(sys.argv[1]))["benchmarks"]
-median = {r["run_name"]: r["cpu_time"] for r in runs if r.get("aggregate_name") == "median"}
+# Medians, in the order the cases were registered.
+medians = sorted((r for r in runs if r.get("aggregate_name") == "median"), key=lambda r: r["family_index"])
+median = {r["run_name"]: r["cpu_time"] for r in medians}
 print("%-10s %14s %14s %8s" % ("case", "FormatAscii ns", "snprintf ns", "ratio"))
 for name in dict.fromkeys(n.split("/")[0] for n in median):
     ours, theirs = median[name + "/FormatAscii"], median[name + "/snprintf"]
