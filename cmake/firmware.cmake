@@ -1,3 +1,10 @@
+# The firmware flavour is clang and lld only (PE32+ through the Windows ARM64
+# object format): its toolchain file names them.
+if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  message(FATAL_ERROR "The firmware flavour builds with clang and lld only: "
+                      "configure it with -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-uefi.cmake")
+endif()
+
 # Flags of the firmware flavour: freestanding, no exceptions, RTTI, stack
 # protector, stack probes or unwind tables; integer registers only. Built
 # for size with link-time optimisation: the image has a size budget.

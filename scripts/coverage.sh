@@ -8,7 +8,7 @@
 # Usage: scripts/coverage.sh [build-dir]   (default build-coverage/)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build-coverage}
+build=$(mkdir -p "${1:-$root/build-coverage}" && cd "${1:-$root/build-coverage}" && pwd)
 . "$root/scripts/packages.sh"
 # shellcheck disable=SC2086
 "$root/scripts/deps.sh" $BUILD_PACKAGES
@@ -26,8 +26,7 @@ tool() {
 profdata=$(tool llvm-profdata)
 cov=$(tool llvm-cov)
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
-  -DSYSINFO_SANITIZE=OFF -DSYSINFO_BUILD_FIRMWARE=OFF -DSYSINFO_COVERAGE=ON >/dev/null
+(cd "$root" && cmake --preset coverage -B "$build") >/dev/null
 cmake --build "$build" --parallel "${JOBS:-2}"
 
 # Every test process (the test programs, and the page simulators the CLI
@@ -37,7 +36,7 @@ profiles=$build/coverage-profiles
 rm -rf "$profiles"
 mkdir -p "$profiles"
 LLVM_PROFILE_FILE="$profiles/%p-%m.profraw" \
-  ctest --test-dir "$build" --output-on-failure -j "${JOBS:-2}" -E '(_smoke|^e2e)$'
+  ctest --test-dir "$build" --output-on-failure -j "${JOBS:-2}" -LE '^(fuzz|emulator)$'
 "$profdata" merge -sparse -o "$build/coverage.profdata" "$profiles"/*.profraw
 
 # The instrumented programs the tests ran: every host executable except the

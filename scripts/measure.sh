@@ -4,7 +4,7 @@
 # library (time and instructions per call), instruction count of one
 # entry, and the emulator run's wall time.
 # Builds in build-measure (host, optimised, no sanitizers, frame pointers
-# kept, DWARF 4 for valgrind), build-fw (firmware) and build-bench (scripts/bench.sh); the e2e
+# kept, DWARF 4 for valgrind), build-fw (firmware) and build-bench, build-bench-gcc (scripts/bench.sh); the e2e
 # time comes from the full build in $1 (default build, firmware flavour on).
 # Usage: scripts/measure.sh [full-build-dir]
 set -eu
@@ -16,7 +16,7 @@ cd "$root"
 "$root/scripts/deps.sh" $BUILD_PACKAGES $E2E_PACKAGES valgrind
 
 echo "== firmware images"
-cmake -S . -B build-fw -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-uefi.cmake -DSYSINFO_FIRMWARE=ON >/dev/null
+cmake --preset firmware >/dev/null
 ninja -C build-fw -j2 sysinfo-q4m sysinfo-qemu-virt >/dev/null
 for board in q4m qemu-virt; do
   image=build-fw/image/sysinfo-$board.efi
@@ -44,7 +44,7 @@ callgrind_annotate --inclusive=yes build-measure/entry.callgrind 2>/dev/null |
   grep -E "DriverEntry|UpdateHardwareInformation|SetPageString|FormatAsciiList|RegisterPackageArrays|QueryPdVersion|ReadBoardStraps|InitConsoleUart|CopyBytes|ZeroFill|WidenAscii" | head -20
 
 echo "== format engine against snprintf (scripts/bench.sh)"
-scripts/bench.sh | tail -6
+scripts/bench.sh
 
 echo "== format engine against snprintf, instructions per call (callgrind)"
 ninja -C build-measure -j2 format_bench >/dev/null

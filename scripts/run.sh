@@ -3,15 +3,15 @@
 # firmware sub-build) in its own build directory and runs it, passing every
 # argument through: scripts/run.sh --help lists them. Build output goes to
 # stderr, so stdout is the simulator's alone. SYSINFO_RUN_BUILD sets the
-# build directory (default build-run).
+# build directory (default build-run, the preset "run").
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${SYSINFO_RUN_BUILD:-$root/build-run}
+build=$(mkdir -p "${SYSINFO_RUN_BUILD:-$root/build-run}" && cd "${SYSINFO_RUN_BUILD:-$root/build-run}" && pwd)
 . "$root/scripts/packages.sh"
 # shellcheck disable=SC2086
 "$root/scripts/deps.sh" $BUILD_PACKAGES
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
-  -DSYSINFO_BUILD_FIRMWARE=OFF >&2
+# Presets are read from the source directory; the simulator runs where called.
+(cd "$root" && cmake --preset run -B "$build") >&2
 # Every board's simulator, as --board runs the sibling executable.
 cmake --build "$build" --target sysinfo-sim-all >&2
 exec "$build/tools/sysinfo-sim" "$@"

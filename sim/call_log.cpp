@@ -19,10 +19,10 @@ Verdict CallLog::Enter(std::string_view service, std::string detail) {
   // the frame above this one is that service's. Read only while a stack
   // measurement runs.
   if (StackProbeArmed()) {
-#pragma clang diagnostic push
-#pragma clang diagnostic ignored "-Wframe-address"
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wframe-address"
     NoteDriverStack(CallerStack(__builtin_frame_address(1)));
-#pragma clang diagnostic pop
+#pragma GCC diagnostic pop
   }
   ++faultable_calls_;
   bool found = false;

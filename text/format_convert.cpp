@@ -36,10 +36,18 @@ CHAR8 *StoreDecimal(UINT64 value, CHAR8 *at) {
   return at;
 }
 
+// Inlined into both callers in a build for speed (GCC would not); one copy
+// in a build for size, the image's.
+#if defined(__OPTIMIZE_SIZE__)
+#define FORMAT_SPEED_INLINE
+#else
+#define FORMAT_SPEED_INLINE __attribute__((always_inline)) inline
+#endif
+
 // Digits of value, least significant first, stored downward from `end`.
 // Base 16 by shifts and base 10 by a constant divisor: the same digits as dividing by a variable base, without a
 // hardware divide per digit.
-UINT8 StoreDigits(UINT64 value, bool hex, CHAR8 *end) {
+FORMAT_SPEED_INLINE UINT8 StoreDigits(UINT64 value, bool hex, CHAR8 *end) {
   CHAR8 *at = end;
   if (hex) {
     do {

@@ -1,7 +1,18 @@
 #include "text/format_parse.h"
 
-// Strings are taken whole unless a precision bounds them.
-constexpr FORMAT_CONVERSION mFormatConversions[] = {
+namespace {
+
+struct FORMAT_LETTER {
+  CHAR8 Letter;
+  FORMAT_KIND Kind;
+  UINT8 Precision;
+  UINT32 Set;
+  UINT32 Clear;
+};
+
+// The conversion letters. Strings are taken whole unless a precision
+// bounds them.
+constexpr FORMAT_LETTER mFormatLetters[] = {
     {'d', FORMAT_KIND_NUMBER, 1, 0, 0},
     {'u', FORMAT_KIND_NUMBER, 1, FORMAT_UNSIGNED, FORMAT_PLUS},
     {'x', FORMAT_KIND_NUMBER, 1, FORMAT_HEX, 0},
@@ -16,24 +27,22 @@ constexpr FORMAT_CONVERSION mFormatConversions[] = {
     {'r', FORMAT_KIND_STATUS, 1, 0, 0},
 };
 
-namespace {
-
-constexpr UINTN CONVERSION_COUNT = sizeof(mFormatConversions) / sizeof(mFormatConversions[0]);
-
-constexpr bool LettersInIndexSpan() {
-  for (const FORMAT_CONVERSION &conversion : mFormatConversions) {
-    if (conversion.Letter < FORMAT_INDEX_FIRST || conversion.Letter > FORMAT_INDEX_LAST) {
+constexpr bool LettersFitTheIndex() {
+  for (const FORMAT_LETTER &letter : mFormatLetters) {
+    if (letter.Letter < FORMAT_INDEX_FIRST || letter.Letter > FORMAT_INDEX_LAST || letter.Set > 0xFFFF ||
+        letter.Clear > 0x3F || (letter.Set & letter.Clear) != 0) {
       return false;
     }
   }
   return true;
 }
-static_assert(LettersInIndexSpan(), "a conversion letter lies outside the index");
+static_assert(LettersFitTheIndex(), "a conversion letter does not fit its index entry");
 
 constexpr FORMAT_CONVERSION_INDEX BuildConversionIndex() {
   FORMAT_CONVERSION_INDEX index = {};
-  for (UINTN i = 0; i < CONVERSION_COUNT; ++i) {
-    index.Entry[mFormatConversions[i].Letter - FORMAT_INDEX_FIRST] = static_cast<UINT8>(i + 1);
+  for (const FORMAT_LETTER &letter : mFormatLetters) {
+    index.Entry[letter.Letter - FORMAT_INDEX_FIRST] = {static_cast<UINT16>(letter.Set), letter.Kind,
+                                                       letter.Precision, 1, static_cast<UINT8>(letter.Clear)};
   }
   return index;
 }

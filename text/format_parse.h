@@ -50,38 +50,37 @@ struct FORMAT_SPEC {
 // LF CR are one line break each).
 const CHAR8 *ScanLineBreak(const CHAR8 *At, CHAR8 Text[3]);
 
-// What a conversion letter does to its directive.
+// What a conversion letter does to its directive, in four bytes.
 struct FORMAT_CONVERSION {
-  CHAR8 Letter;
+  UINT16 Set;           // flags it sets
   FORMAT_KIND Kind;
-  UINT8 Precision;  // the precision when none is given: 0 for strings (taken whole), else 1
-  UINT32 Set;       // flags it sets
-  UINT32 Clear;     // flags it clears
+  UINT8 Precision : 1;  // the precision when none is given: 0 for strings (taken whole), else 1
+  UINT8 Known : 1;      // 1: the character is a conversion letter
+  UINT8 Clear : 6;      // flags it clears (all among the low six)
 };
 
-// The conversion letters, and the same indexed by character from 'S' to
-// 'x', the span of the letters: entry + 1 in mFormatConversions, 0 for a
-// character that is no conversion letter.
+// What every character from 'S' to 'x', the span of the conversion
+// letters, does (Known is 0 for the characters that are none). Indexed by
+// the character itself: one look-up on the path of every directive.
 inline constexpr CHAR8 FORMAT_INDEX_FIRST = 'S';
 inline constexpr CHAR8 FORMAT_INDEX_LAST = 'x';
 struct FORMAT_CONVERSION_INDEX {
-  UINT8 Entry[FORMAT_INDEX_LAST - FORMAT_INDEX_FIRST + 1];
+  FORMAT_CONVERSION Entry[FORMAT_INDEX_LAST - FORMAT_INDEX_FIRST + 1];
 };
-extern const FORMAT_CONVERSION mFormatConversions[];
 extern const FORMAT_CONVERSION_INDEX mFormatConversionIndex;
 
 inline const FORMAT_CONVERSION *FindConversion(CHAR8 Letter) {
   const UINT8 code = static_cast<UINT8>(static_cast<UINT8>(Letter) - FORMAT_INDEX_FIRST);
-  if (code >= sizeof(mFormatConversionIndex.Entry) || mFormatConversionIndex.Entry[code] == 0) {
+  if (code >= FORMAT_INDEX_LAST - FORMAT_INDEX_FIRST + 1 || !mFormatConversionIndex.Entry[code].Known) {
     return nullptr;
   }
-  return &mFormatConversions[mFormatConversionIndex.Entry[code] - 1];
+  return &mFormatConversionIndex.Entry[code];
 }
 
 // Ends a directive with a conversion letter.
 inline void ApplyConversion(FORMAT_SPEC *Spec, const FORMAT_CONVERSION *Conversion) {
   Spec->Kind = Conversion->Kind;
-  Spec->Flags = (Spec->Flags | Conversion->Set) & ~Conversion->Clear;
+  Spec->Flags = (Spec->Flags | Conversion->Set) & ~static_cast<UINT32>(Conversion->Clear);
   if ((Spec->Flags & FORMAT_PRECISION_GIVEN) == 0) {
     Spec->Precision = Conversion->Precision;
   }
@@ -98,8 +97,9 @@ const CHAR8 *ParseDirectiveFields(const CHAR8 *At, FORMAT_ARGS *Args, FORMAT_SPE
 // for the common bare conversion letter.
 inline const CHAR8 *ParseDirective(const CHAR8 *At, FORMAT_ARGS *Args, FORMAT_SPEC *Spec) {
   if (const FORMAT_CONVERSION *conversion = FindConversion(*At)) {
-    // No flags, width or precision: the letter alone decides.
-    *Spec = {conversion->Set & ~conversion->Clear, 0, conversion->Precision, conversion->Kind, {0, 0, 0}};
+    // No flags, width or precision: the letter alone decides (no letter
+    // clears a flag it sets).
+    *Spec = {conversion->Set, 0, conversion->Precision, conversion->Kind, {0, 0, 0}};
     return At + 1;
   }
   return ParseDirectiveFields(At, Args, Spec);

@@ -13,7 +13,15 @@
 
 namespace {
 
+// The budget is set on clang's frames, the compiler of the firmware image.
+// GCC 12 lays out the same code's frames 64 bytes deeper (2112 bytes on
+// the deepest path): under GCC the test holds that figure, so a frame that
+// grows fails in both builds.
+#if defined(__clang__)
 constexpr std::size_t kStackBudget = 2048;
+#else
+constexpr std::size_t kStackBudget = 2048 + 64;
+#endif
 
 TEST(StackBudget, DeepestDriverStackFitsTheBudget) {
   struct Case {

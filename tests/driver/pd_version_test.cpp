@@ -223,7 +223,7 @@ TEST(PdVersionQuery, TheFirstHandleWhosePathNamesBusSevenIsUsed) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
-    Board board({});
+    Board board(std::vector<Bytes>{});
     for (const Path &path : c.handles) {
       board.AddBus(path.bytes, path.installed);
     }
@@ -241,13 +241,13 @@ TEST(PdVersionQuery, TheFirstHandleWhosePathNamesBusSevenIsUsed) {
 
 TEST(PdVersionQuery, MissingOrBrokenBusesFailWithoutRequests) {
   {
-    Board board({});
+    Board board(std::vector<Bytes>{});
     PD_VERSION version;
     EXPECT_TRUE(EFI_ERROR(board.Query(version))) << "no I2C master at all";
     EXPECT_EQ(board.platform.calls().CountOf("BS.AllocatePool"), 0u);
   }
   {
-    Board board({});
+    Board board(std::vector<Bytes>{});
     EFI_HANDLE handle = board.platform.Publish(EFI_I2C_MASTER_PROTOCOL_GUID, nullptr);
     const Bytes path = I2cBusDevicePath(7);
     board.platform.Publish(EFI_DEVICE_PATH_PROTOCOL_GUID, const_cast<UINT8 *>(path.data()), handle);
