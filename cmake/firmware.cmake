@@ -26,13 +26,16 @@ set(CMAKE_DEPFILE_FLAGS_CXX "-MD -MT <DEP_TARGET> -MF <DEP_FILE>")
 # aligns sections to 4 KiB by default (an explicit /align draws a warning
 # outside /driver links). Read-only data shares the code's section: one
 # section fewer keeps the headers within one 512-byte file block and saves
-# the padding of a section of its own. A link map lies beside each image. The suffix is set here because the Generic
-# platform module resets the toolchain's executable suffix.
+# the padding of a section of its own. /Brepro puts a hash of the image in
+# place of the link time, so the same sources give the same bytes (and the
+# same firmware file). A link map lies beside each image. The suffix is set
+# here because the Generic platform module resets the toolchain's
+# executable suffix.
 function(sysinfo_add_efi_image name entry subsystem)
   add_executable(${name})
   set_target_properties(${name} PROPERTIES SUFFIX .efi)
   target_link_libraries(${name} PRIVATE ${ARGN})
   target_link_options(${name} PRIVATE -fuse-ld=lld -nostdlib -flto
-      -Wl,-entry:${entry} -Wl,-subsystem:${subsystem} -Wl,-dynamicbase -Wl,/merge:.rdata=.text
+      -Wl,-entry:${entry} -Wl,-subsystem:${subsystem} -Wl,-dynamicbase -Wl,/Brepro -Wl,/merge:.rdata=.text
       -Wl,/map:${CMAKE_CURRENT_BINARY_DIR}/${name}.map)
 endfunction()
