@@ -10,7 +10,7 @@ import time
 
 import flash_image
 from qemu_session import KEY_ESC, BootError, QemuSession, make_fat_disk
-from run_e2e import Report, check_export, check_strings, open_entry, plain_text, walk_to_page
+from run_e2e import Report, check_readback, open_entry, plain_text, walk_to_page
 
 TIME_LIMIT = 150
 COUNTDOWN = rb"Press .{0,40}ESC"
@@ -46,11 +46,6 @@ def check_platform_first(report, text, scenario, start):
                  "0x%02X: the System Information driver ran first" % divisor)
     boot = text.find("BdsDxe:", start)
     report.check(0 <= found[0].start() < boot, "platform driver ran before the boot manager's boot options")
-
-
-def check_readback(report, text, expected):
-    check_export(report, text, expected)
-    check_strings(report, text, expected)
 
 
 def run_to_exit(session, start=0):

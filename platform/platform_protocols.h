@@ -43,15 +43,15 @@ using FIRMWARE_GET_COMPONENT_VERSION = EFI_STATUS(EFIAPI *)(UINT32 Component, CH
 FIRMWARE_COMPONENT_LIST(FIRMWARE_COMPONENT_CONSTANT)
 #undef FIRMWARE_COMPONENT_CONSTANT
 
-// The list holds each index below the count exactly once.
-inline constexpr UINT32 FIRMWARE_COMPONENT_COUNT = 8;
-#define FIRMWARE_COMPONENT_BIT(Name, Index) | (1u << Index)
+// As many components as the list names; their indices are 0 to count - 1,
+// each once (a repeated index would leave one of them out).
 #define FIRMWARE_COMPONENT_COUNT_ONE(Name, Index) +1
+#define FIRMWARE_COMPONENT_BIT(Name, Index) | (1u << Index)
+inline constexpr UINT32 FIRMWARE_COMPONENT_COUNT = 0 FIRMWARE_COMPONENT_LIST(FIRMWARE_COMPONENT_COUNT_ONE);
 static_assert((0u FIRMWARE_COMPONENT_LIST(FIRMWARE_COMPONENT_BIT)) == (1u << FIRMWARE_COMPONENT_COUNT) - 1,
-              "every index below the count");
-static_assert(0 FIRMWARE_COMPONENT_LIST(FIRMWARE_COMPONENT_COUNT_ONE) == FIRMWARE_COMPONENT_COUNT, "each index once");
-#undef FIRMWARE_COMPONENT_BIT
+              "component indices 0 to count - 1, each once");
 #undef FIRMWARE_COMPONENT_COUNT_ONE
+#undef FIRMWARE_COMPONENT_BIT
 
 struct FIRMWARE_VERSION_PROTOCOL {
   void *Reserved[11];

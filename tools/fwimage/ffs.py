@@ -47,6 +47,11 @@ def state_byte(state, polarity):
     return state ^ 0xFF if polarity else state
 
 
+def attributes_of(raw):
+    """The attributes byte of a whole file's bytes."""
+    return raw[_ATTRIBUTES]
+
+
 def alignment(attributes):
     """Data alignment in bytes given by the attributes."""
     index = (attributes & ATTRIB_DATA_ALIGNMENT) >> 3

@@ -15,8 +15,9 @@ FILE_ALIGNMENT = 8
 _LENGTH, _SIGNATURE, _ATTRIBUTES, _CHECKSUM = 32, 40, 44, 50
 
 
-def checksum16_ok(header):
-    return sum(struct.unpack(f"<{len(header) // 2}H", header)) & 0xFFFF == 0
+def checksum16(data):
+    """The sum of `data` as little-endian 16-bit words, modulo 2^16."""
+    return sum(struct.unpack(f"<{len(data) // 2}H", data)) & 0xFFFF
 
 
 @dataclass
@@ -65,7 +66,7 @@ def parse(buf, at, where):
     need(FIXED_HEADER + 8 <= header_length <= length and header_length % 2 == 0,
          f"{where}: header length 0x{header_length:X} does not fit")
     need(at + length <= len(buf), f"{where}: truncated (0x{length:X} bytes, 0x{len(buf) - at:X} left)")
-    need(checksum16_ok(buf[at:at + header_length]), f"{where}: header checksum fails")
+    need(checksum16(buf[at:at + header_length]) == 0, f"{where}: header checksum fails")
     block_map, entry = [], at + FIXED_HEADER
     while True:
         need(entry + 8 <= at + header_length, f"{where}: block map runs past the header")
@@ -113,7 +114,7 @@ def header_bytes(volume, length):
     struct.pack_into("<Q", head, _LENGTH, length)
     struct.pack_into("<I", head, FIXED_HEADER + 8 * (len(volume.block_map) - 1), (length - before) // block_length)
     struct.pack_into("<H", head, _CHECKSUM, 0)
-    struct.pack_into("<H", head, _CHECKSUM, -sum(struct.unpack(f"<{len(head) // 2}H", head)) & 0xFFFF)
+    struct.pack_into("<H", head, _CHECKSUM, -checksum16(head) & 0xFFFF)
     return bytes(head)
 
 
@@ -128,8 +129,9 @@ def lay_out(volume, files, start):
         out.extend(fill * (at - start - len(out)))
 
     for raw in files:
-        head = ffs.HEADER2 if raw[19] & ffs.ATTRIB_LARGE_FILE else ffs.HEADER
-        want = ffs.alignment(raw[19])
+        attributes = ffs.attributes_of(raw)
+        head = ffs.HEADER2 if attributes & ffs.ATTRIB_LARGE_FILE else ffs.HEADER
+        want = ffs.alignment(attributes)
         at = align(start + len(out), FILE_ALIGNMENT)
         if (at + head) % want:
             skip_to(at)
