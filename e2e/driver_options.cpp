@@ -107,7 +107,8 @@ EFI_STATUS AddDriverOptions(EFI_RUNTIME_SERVICES *Runtime, const EFI_DEVICE_PATH
     if (size == 0) {
       return EFI_BUFFER_TOO_SMALL;
     }
-    const EFI_STATUS status = Runtime->SetVariable(entry.Variable, &EFI_GLOBAL_VARIABLE, kBootManagerVariable, size, option);
+    const EFI_STATUS status =
+        Runtime->SetVariable(entry.Variable, &EFI_GLOBAL_VARIABLE, kBootManagerVariable, size, option);
     if (EFI_ERROR(status)) {
       return status;
     }

@@ -64,8 +64,9 @@ def main():
     scenarios = {s["name"]: s for s in json.loads((HERE / "scenarios.json").read_text())["scenarios"]}
     names = args.case or list(secureboot_boots.CASES)
     platform_scenario = scenarios[secureboot_boots.CASES[names[0]][1]]
-    needs = [ctx.driver, ctx.driver_ffs, ctx.source_ids_file, ctx.boot_app_unsigned, ctx.platform_efi(platform_scenario),
-             flash_image.FWIMAGE, AAVMF_CODE, AAVMF_VARS_SECURE_BOOT, signing.TEST_KEY, signing.TEST_CERT]
+    needs = [ctx.driver, ctx.driver_ffs, ctx.source_ids_file, ctx.boot_app_unsigned,
+             ctx.platform_efi(platform_scenario), flash_image.FWIMAGE,
+             AAVMF_CODE, AAVMF_VARS_SECURE_BOOT, signing.TEST_KEY, signing.TEST_CERT]
     reason = run_e2e.missing(needs) or (signing.missing_tool() and "%s not found" % signing.missing_tool())
     if reason:
         print("SKIPPED: " + reason)

@@ -51,6 +51,13 @@ def firmware_lines(text, start, end):
     return [line for line in text[start:end].splitlines() if line.strip() and not line.startswith("E2E-")]
 
 
+def check_boot_app(report, text, mode, boots):
+    """The boot application started `boots` times in `mode`, each time
+    with Secure Boot on, and reported no error of its own."""
+    report.equal(MODE.findall(text), [(mode, "01")] * boots, "boot application runs in mode %s, Secure Boot on" % mode)
+    report.equal(re.findall(r"E2E-BOOT-ERROR.*", text), [], "boot application's errors")
+
+
 def enter_front_page(session, report):
     """Esc while the firmware starts: the boot manager opens the front page
     instead of the boot options."""
@@ -88,7 +95,7 @@ def flash_case(ctx, scenario, expected):
     except (BootError, flash_image.ImageError) as error:
         report.check(False, "Secure Boot flash boot completed", str(error))
         return report
-    report.equal(MODE.findall(text), [("readback", "01")], "boot application ran once, Secure Boot on")
+    check_boot_app(report, text, "readback", 1)
     flash_boots.check_platform_first(report, text, scenario, 0)
     check_readback(report, text, expected)
     report.equal(refused_images(text), [], "no image refused")
@@ -130,7 +137,7 @@ def driver_option_case(name, ctx, scenario, expected):
     added = text.find("E2E-DRIVER-OPTIONS-ADDED")
     second = text.find(flash_boots.FIRMWARE_BANNER, max(added, 0))
     report.check(added >= 0 and second > added, "options added, then the firmware started again")
-    report.equal(MODE.findall(text), [("driver-options", "01")] * 2, "boot application ran twice, Secure Boot on")
+    check_boot_app(report, text, "driver-options", 2)
     flash_boots.check_platform_first(report, text, scenario, max(second, 0))
     if refused:
         check_refused(report, text)

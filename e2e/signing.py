@@ -65,7 +65,8 @@ def tamper(signed, key, out):
     it."""
     data = bytearray(Path(signed).read_bytes())
     header = struct.unpack_from("<I", data, 0x3C)[0] + 4  # COFF header, after "PE\0\0"
-    sections, optional_size = struct.unpack_from("<H", data, header + 2)[0], struct.unpack_from("<H", data, header + 16)[0]
+    (sections,) = struct.unpack_from("<H", data, header + 2)
+    (optional_size,) = struct.unpack_from("<H", data, header + 16)
     entry = struct.unpack_from("<I", data, header + 20 + 16)[0]
     for index in range(sections):
         _, _, address, raw_size, raw = struct.unpack_from("<8sIIII", data, header + 20 + optional_size + 40 * index)
