@@ -55,6 +55,20 @@ def run_to_exit(session, start=0):
     session.wait_exit(60)
 
 
+def continue_boot(session, report):
+    """From the page back to the front page and Continue, which starts the
+    boot options again; returns the output offset Continue was picked at,
+    or None when it could not be."""
+    back = len(session.output)
+    session.send(KEY_ESC)
+    session.wait_quiet()
+    session.send(KEY_ESC)
+    session.wait_for(rb"Continue", 20, back)
+    session.wait_quiet()
+    mark = len(session.output)
+    return mark if open_entry(session, "Continue", report) else None
+
+
 def image_for(run_dir, files, report):
     """The stock image with `files` inserted; the listing must show them in
     this order."""
@@ -95,14 +109,8 @@ def flash_case(ctx, scenario, expected):
             if appeared is not None:
                 report.notes.append("from power-on: platform driver's line %.1f s, front page %.1f s, the page %.1f s"
                                     % (dispatched, front_page, appeared - session.started))
-            back = len(session.output)
-            session.send(KEY_ESC)
-            session.wait_quiet()
-            session.send(KEY_ESC)
-            session.wait_for(rb"Continue", 20, back)
-            session.wait_quiet()
-            mark = len(session.output)
-            if open_entry(session, "Continue", report):
+            mark = continue_boot(session, report)
+            if mark is not None:
                 run_to_exit(session, mark)
         text = plain_text(session.output)
     except (BootError, flash_image.ImageError) as error:

@@ -19,6 +19,8 @@ import pyte
 
 AAVMF_CODE = Path("/usr/share/AAVMF/AAVMF_CODE.fd")
 AAVMF_VARS = Path("/usr/share/AAVMF/AAVMF_VARS.fd")
+# The same store with Debian's test keys enrolled and Secure Boot on.
+AAVMF_VARS_SECURE_BOOT = Path("/usr/share/AAVMF/AAVMF_VARS.snakeoil.fd")
 QEMU = "qemu-system-aarch64"
 
 SCREEN_COLUMNS, SCREEN_ROWS = 80, 25
@@ -34,15 +36,20 @@ class BootError(Exception):
 
 
 def make_fat_disk(image, files):
-    """FAT image holding `files` (name -> Path of a host file, or bytes) in
-    its root."""
+    """FAT image holding `files` (name -> Path of a host file, or bytes); a
+    name may hold directories ("EFI/BOOT/BOOTAA64.EFI"), which are made."""
     image = Path(image)
     image.unlink(missing_ok=True)
     subprocess.run(["mformat", "-C", "-i", str(image), "-T", "65536", "-h", "64", "-s", "32", "::"],
                    check=True, capture_output=True)
+    made = set()
     for name, source in files.items():
+        for parent in reversed(Path(name).parents[:-1]):
+            if parent not in made:
+                subprocess.run(["mmd", "-i", str(image), "::/%s" % parent], check=True, capture_output=True)
+                made.add(parent)
         if isinstance(source, bytes):
-            staged = image.parent / ("staged-" + name)
+            staged = image.parent / ("staged-" + name.replace("/", "-"))
             staged.write_bytes(source)
             source = staged
         subprocess.run(["mcopy", "-i", str(image), str(source), "::/" + name], check=True, capture_output=True)
@@ -81,9 +88,10 @@ def end_all_sessions(*_):
 
 
 class QemuSession:
-    def __init__(self, run_dir, disk_image, time_limit, graphics=True, code=AAVMF_CODE):
+    def __init__(self, run_dir, disk_image, time_limit, graphics=True, code=AAVMF_CODE, variables=AAVMF_VARS):
         self.run_dir = Path(run_dir)
         self.code = Path(code)
+        self.variables = Path(variables)
         self.started = None
         self.disk_image = Path(disk_image)
         self.time_limit = time_limit
@@ -99,7 +107,7 @@ class QemuSession:
 
     def command(self):
         vars_copy = self.run_dir / "vars.fd"
-        shutil.copyfile(AAVMF_VARS, vars_copy)
+        shutil.copyfile(self.variables, vars_copy)
         args = [QEMU, "-M", "virt", "-cpu", "cortex-a57", "-m", "512",
                 "-drive", "if=pflash,format=raw,readonly=on,file=%s" % self.code.resolve(),
                 "-drive", "if=pflash,format=raw,file=vars.fd",

@@ -184,6 +184,33 @@ class PlatformFirstTest(unittest.TestCase):
             self.assertEqual(bool(self.failures(text, start)), fails, name)
 
 
+class RefusedCheckTest(unittest.TestCase):
+    """The Secure Boot cases' proof that the firmware refused the driver
+    file: no page, the boot went on, and the firmware's own record."""
+
+    READBACK = "E2E-LISTS total=15 page=0\nE2E-READBACK-DONE\nE2E-IMAGE-EXECUTION images=1\n"
+    ENTRY = "E2E-IMAGE action=00000000 name=VenHw(X)/HD(1,MBR)/\\\\sysinfo.efi\n"
+
+    def failures(self, text):
+        import secureboot_boots
+        report = run_e2e.Report("t")
+        secureboot_boots.check_refused(report, text)
+        return report.failures
+
+    def test_cases(self):
+        cases = [
+            ("refused", self.READBACK + self.ENTRY, False),
+            ("page registered", self.READBACK.replace("page=0", "page=1") + self.ENTRY, True),
+            ("boot stopped before the read-back", self.ENTRY, True),
+            ("no record", self.READBACK, True),
+            ("another file refused", self.READBACK + self.ENTRY.replace("sysinfo", "e2e-platform"), True),
+            ("started after all", self.READBACK + self.ENTRY.replace("=00000000", "=00000008"), True),
+            ("recorded twice", self.READBACK + self.ENTRY + self.ENTRY, True),
+        ]
+        for name, text, fails in cases:
+            self.assertEqual(bool(self.failures(text)), fails, name)
+
+
 class PngTest(unittest.TestCase):
     def test_ppm_to_png_keeps_pixels(self):
         import tempfile

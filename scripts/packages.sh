@@ -1,4 +1,4 @@
 # Debian packages the build and the tests need (sourced by the scripts).
 # shellcheck disable=SC2034
 BUILD_PACKAGES="cmake ninja-build g++ clang lld llvm libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev"
-E2E_PACKAGES="qemu-system-arm qemu-efi-aarch64 mtools python3 python3-pyte"
+E2E_PACKAGES="qemu-system-arm qemu-efi-aarch64 mtools python3 python3-pyte sbsigntool openssl"
