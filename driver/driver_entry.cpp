@@ -18,18 +18,9 @@ extern const PAGE_DEVICE_PATH mPageDevicePath = {
 
 namespace {
 
-// Firmware components in the order they are asked for, with their rows.
-struct COMPONENT_ROW {
-  UINT8 Component;
-  EFI_STRING_ID Value;
-};
-
-constexpr COMPONENT_ROW mComponentRows[] = {
-    {FIRMWARE_COMPONENT_SE, STRING_SE_VERSION_VALUE},     {FIRMWARE_COMPONENT_PBL, STRING_PBL_VERSION_VALUE},
-    {FIRMWARE_COMPONENT_ATF, STRING_ATF_VERSION_VALUE},   {FIRMWARE_COMPONENT_PM, STRING_PM_VERSION_VALUE},
-    {FIRMWARE_COMPONENT_TEE, STRING_TEE_VERSION_VALUE},   {FIRMWARE_COMPONENT_UEFI, STRING_UEFI_VERSION_VALUE},
-    {FIRMWARE_COMPONENT_STMM, STRING_STMM_VERSION_VALUE}, {FIRMWARE_COMPONENT_EC, STRING_EC_VERSION_VALUE},
-};
+// Firmware components in the order they are asked for (their rows' id
+// order), with their rows.
+constexpr PAGE_COMPONENT_ROWS mComponentRows = ListPageComponentRows();
 
 struct SOURCE_ROW {
   EFI_STRING_ID Value;
@@ -72,7 +63,7 @@ void ShowFirmwareVersions(EFI_HII_HANDLE HiiHandle) {
   if (firmware->GetComponentVersion == nullptr) {
     return;
   }
-  for (const COMPONENT_ROW &row : mComponentRows) {
+  for (const PAGE_COMPONENT_ROW &row : mComponentRows.Rows) {
     CHAR16 *text = nullptr;
     UINT32 aux = 0;
     const EFI_STATUS status = firmware->GetComponentVersion(row.Component, &text, &aux);

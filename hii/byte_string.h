@@ -44,6 +44,43 @@ constexpr ByteString<8> Le64(UINT64 Value) {
   return Concat(Le32(static_cast<UINT32>(Value)), Le32(static_cast<UINT32>(Value >> 32)));
 }
 
+// Puts bytes one after another at Out; with Out null it only counts them,
+// which sizes the string they are then put into (Written below).
+struct ByteSink {
+  UINT8 *Out = nullptr;
+  UINTN Length = 0;
+
+  constexpr void PutByte(UINT8 Value) {
+    if (Out != nullptr) {
+      Out[Length] = Value;
+    }
+    ++Length;
+  }
+
+  template <UINTN N>
+  constexpr void Put(const ByteString<N> &Part) {
+    for (UINT8 byte : Part.Bytes) {
+      PutByte(byte);
+    }
+  }
+};
+
+constexpr UINTN CountWritten(void (*Write)(ByteSink &)) {
+  ByteSink counter;
+  Write(counter);
+  return counter.Length;
+}
+
+// What Write puts, as a ByteString of exactly that size: for parts whose
+// sizes come from data (a table, texts) rather than from types.
+template <void (*Write)(ByteSink &)>
+constexpr auto Written() {
+  ByteString<CountWritten(Write)> out;
+  ByteSink sink{out.Bytes};
+  Write(sink);
+  return out;
+}
+
 // An EFI_GUID in its in-memory layout: three little-endian fields, then
 // eight bytes as they stand.
 constexpr ByteString<16> GuidBytes(const EFI_GUID &Guid) {

@@ -1,66 +1,133 @@
-// String ids of the "System Information" page. Ids follow the order of the
-// page's string package: the first string is id 1. Each row has a label
-// and a value; the value slots hold a single space until start-up fills
-// them, except the two hidden slots that are never set.
+// The page's strings by id, derived from its list (page_lines.h): how many
+// there are and their texts, checked to run 1, 2, 3, ... without gaps or
+// repeats; the value slots start-up fills; the rows that show firmware
+// component versions.
 #pragma once
 
-#include "platform/types.h"
+#include "hii/page_lines.h"
 
-inline constexpr EFI_STRING_ID STRING_LANGUAGE_NAME = 1;  // "English"
-inline constexpr EFI_STRING_ID STRING_FORM_SET_TITLE = 2;
-inline constexpr EFI_STRING_ID STRING_FORM_SET_HELP = 3;
-inline constexpr EFI_STRING_ID STRING_FORM_TITLE = 4;
-inline constexpr EFI_STRING_ID STRING_EMPTY = 5;  // blank lines, help of every row
-inline constexpr EFI_STRING_ID STRING_EXIT_HINT = 6;
-inline constexpr EFI_STRING_ID STRING_HARDWARE_INFORMATION = 7;
-inline constexpr EFI_STRING_ID STRING_PCB_SKU_LABEL = 8;
-inline constexpr EFI_STRING_ID STRING_PCB_SKU_VALUE = 9;
-inline constexpr EFI_STRING_ID STRING_MEMORY_CHIP_LABEL = 10;
-inline constexpr EFI_STRING_ID STRING_MEMORY_CHIP_VALUE = 11;
-inline constexpr EFI_STRING_ID STRING_RESERVED_FIELD_LABEL = 12;  // hidden row
-inline constexpr EFI_STRING_ID STRING_RESERVED_FIELD_VALUE = 13;  // hidden, never set
-inline constexpr EFI_STRING_ID STRING_PMIC_VERSION_LABEL = 14;    // hidden row
-inline constexpr EFI_STRING_ID STRING_PMIC_VERSION_VALUE = 15;    // hidden, never set
-inline constexpr EFI_STRING_ID STRING_PD_VERSION_LABEL = 16;
-inline constexpr EFI_STRING_ID STRING_PD_VERSION_VALUE = 17;
-inline constexpr EFI_STRING_ID STRING_FIRMWARE_INFORMATION = 18;
-inline constexpr EFI_STRING_ID STRING_SE_VERSION_LABEL = 19;
-inline constexpr EFI_STRING_ID STRING_SE_VERSION_VALUE = 20;
-inline constexpr EFI_STRING_ID STRING_PBL_VERSION_LABEL = 21;
-inline constexpr EFI_STRING_ID STRING_PBL_VERSION_VALUE = 22;
-inline constexpr EFI_STRING_ID STRING_ATF_VERSION_LABEL = 23;
-inline constexpr EFI_STRING_ID STRING_ATF_VERSION_VALUE = 24;
-inline constexpr EFI_STRING_ID STRING_PM_VERSION_LABEL = 25;
-inline constexpr EFI_STRING_ID STRING_PM_VERSION_VALUE = 26;
-inline constexpr EFI_STRING_ID STRING_TEE_VERSION_LABEL = 27;
-inline constexpr EFI_STRING_ID STRING_TEE_VERSION_VALUE = 28;
-inline constexpr EFI_STRING_ID STRING_UEFI_VERSION_LABEL = 29;
-inline constexpr EFI_STRING_ID STRING_UEFI_VERSION_VALUE = 30;
-inline constexpr EFI_STRING_ID STRING_STMM_VERSION_LABEL = 31;
-inline constexpr EFI_STRING_ID STRING_STMM_VERSION_VALUE = 32;
-inline constexpr EFI_STRING_ID STRING_EC_VERSION_LABEL = 33;  // hidden row
-inline constexpr EFI_STRING_ID STRING_EC_VERSION_VALUE = 34;  // hidden, still set
-inline constexpr EFI_STRING_ID STRING_TOTAL_MEMORY_LABEL = 35;
-inline constexpr EFI_STRING_ID STRING_TOTAL_MEMORY_VALUE = 36;
-inline constexpr EFI_STRING_ID STRING_MEMORY_FREQUENCY_LABEL = 37;
-inline constexpr EFI_STRING_ID STRING_MEMORY_FREQUENCY_VALUE = 38;
-inline constexpr EFI_STRING_ID STRING_SOURCE_CODE_INFORMATION = 39;
-inline constexpr EFI_STRING_ID STRING_EDK2_ZUN_LABEL = 40;
-inline constexpr EFI_STRING_ID STRING_EDK2_ZUN_VALUE = 41;
-inline constexpr EFI_STRING_ID STRING_EDK2_LABEL = 42;
-inline constexpr EFI_STRING_ID STRING_EDK2_VALUE = 43;
-inline constexpr EFI_STRING_ID STRING_EDK2_NON_OSI_LABEL = 44;
-inline constexpr EFI_STRING_ID STRING_EDK2_NON_OSI_VALUE = 45;
-inline constexpr EFI_STRING_ID STRING_EDK2_PLATFORMS_LABEL = 46;
-inline constexpr EFI_STRING_ID STRING_EDK2_PLATFORMS_VALUE = 47;
+constexpr bool IsPageRow(const PAGE_LINE &Line) { return Line.Kind == PAGE_ROW || Line.Kind == PAGE_HIDDEN_ROW; }
 
-inline constexpr EFI_STRING_ID PAGE_STRING_COUNT = 47;
+// The text Line gives string Id, or null: its own string, and a row's value.
+constexpr const CHAR16 *PageLineText(const PAGE_LINE &Line, EFI_STRING_ID Id) {
+  if (Line.Text != nullptr && Line.Id == Id) {
+    return Line.Text;
+  }
+  if (IsPageRow(Line) && Line.Id + 1 == Id) {
+    return Line.Value.Initial;
+  }
+  return nullptr;
+}
+
+constexpr EFI_STRING_ID CountPageStrings() {
+  EFI_STRING_ID count = 0;
+  for (const PAGE_LINE &line : mPageLines) {
+    count += (line.Text != nullptr) + IsPageRow(line);
+  }
+  return count;
+}
+
+inline constexpr EFI_STRING_ID PAGE_STRING_COUNT = CountPageStrings();
+
+// Each of the ids 1 to the number of strings given by one line: then no
+// string is missing, repeated or outside that range.
+constexpr bool PageStringIdsRunFromOne() {
+  for (EFI_STRING_ID id = 1; id <= PAGE_STRING_COUNT; ++id) {
+    UINTN lines = 0;
+    for (const PAGE_LINE &line : mPageLines) {
+      lines += PageLineText(line, id) != nullptr;
+    }
+    if (lines != 1) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(PageStringIdsRunFromOne(), "page string ids run 1, 2, 3, ... without gaps or repeats");
+
+constexpr const CHAR16 *PageStringText(EFI_STRING_ID Id) {
+  for (const PAGE_LINE &line : mPageLines) {
+    if (const CHAR16 *text = PageLineText(line, Id); text != nullptr) {
+      return text;
+    }
+  }
+  return nullptr;
+}
+
+// The row value that string Id is; when it is none, a value that is never
+// set and shows no component.
+constexpr PAGE_VALUE PageValueAt(EFI_STRING_ID Id) {
+  for (const PAGE_LINE &line : mPageLines) {
+    if (IsPageRow(line) && line.Id + 1 == Id) {
+      return line.Value;
+    }
+  }
+  return {};
+}
+
+// The value slots ---------------------------------------------------------------
+
+constexpr UINTN CountPageValueSlots() {
+  UINTN count = 0;
+  for (const PAGE_LINE &line : mPageLines) {
+    count += IsPageRow(line) && line.Value.Set;
+  }
+  return count;
+}
+
+inline constexpr UINTN PAGE_VALUE_SLOT_COUNT = CountPageValueSlots();
+
+struct PAGE_VALUE_SLOTS {
+  EFI_STRING_ID Ids[PAGE_VALUE_SLOT_COUNT];
+};
+
+constexpr PAGE_VALUE_SLOTS ListPageValueSlots() {
+  PAGE_VALUE_SLOTS slots = {};
+  UINTN count = 0;
+  for (EFI_STRING_ID id = 1; id <= PAGE_STRING_COUNT; ++id) {
+    if (PageValueAt(id).Set) {
+      slots.Ids[count++] = id;
+    }
+  }
+  return slots;
+}
+
+inline constexpr PAGE_VALUE_SLOTS PAGE_VALUE_SLOT_LIST = ListPageValueSlots();
 
 // The value slots that start-up fills, in id order.
-inline constexpr UINTN PAGE_VALUE_SLOT_COUNT = 17;
-inline constexpr EFI_STRING_ID mPageValueSlots[PAGE_VALUE_SLOT_COUNT] = {
-    STRING_PCB_SKU_VALUE,          STRING_MEMORY_CHIP_VALUE,  STRING_PD_VERSION_VALUE, STRING_SE_VERSION_VALUE,
-    STRING_PBL_VERSION_VALUE,      STRING_ATF_VERSION_VALUE,  STRING_PM_VERSION_VALUE, STRING_TEE_VERSION_VALUE,
-    STRING_UEFI_VERSION_VALUE,     STRING_STMM_VERSION_VALUE, STRING_EC_VERSION_VALUE, STRING_TOTAL_MEMORY_VALUE,
-    STRING_MEMORY_FREQUENCY_VALUE, STRING_EDK2_ZUN_VALUE,     STRING_EDK2_VALUE,       STRING_EDK2_NON_OSI_VALUE,
-    STRING_EDK2_PLATFORMS_VALUE};
+inline constexpr const EFI_STRING_ID (&mPageValueSlots)[PAGE_VALUE_SLOT_COUNT] = PAGE_VALUE_SLOT_LIST.Ids;
+
+// The firmware-version rows --------------------------------------------------------
+
+struct PAGE_COMPONENT_ROW {
+  UINT8 Component;
+  EFI_STRING_ID Value;
+};
+
+struct PAGE_COMPONENT_ROWS {
+  PAGE_COMPONENT_ROW Rows[FIRMWARE_COMPONENT_COUNT];
+};
+
+// Every row that shows a firmware component, in id order.
+constexpr PAGE_COMPONENT_ROWS ListPageComponentRows() {
+  PAGE_COMPONENT_ROWS rows = {};
+  UINTN count = 0;
+  for (EFI_STRING_ID id = 1; id <= PAGE_STRING_COUNT; ++id) {
+    const UINT32 component = PageValueAt(id).Component;
+    if (component != PAGE_NO_COMPONENT) {
+      rows.Rows[count++] = {static_cast<UINT8>(component), id};
+    }
+  }
+  return rows;
+}
+
+// Each component shown by one row: as many rows as components (a further
+// row would overrun the list above), and every component among them.
+constexpr bool EachComponentOnce() {
+  UINT32 shown = 0;
+  for (const PAGE_COMPONENT_ROW &row : ListPageComponentRows().Rows) {
+    shown |= 1u << row.Component;
+  }
+  return shown == (1u << FIRMWARE_COMPONENT_COUNT) - 1;
+}
+static_assert(EachComponentOnce(), "each firmware component has one row");
