@@ -1,5 +1,6 @@
-// Build-time board configuration: one translation unit per board defines
-// these constants, and exactly one of them is linked into each image.
+// Build-time board configuration: the build generates one translation unit
+// per board file (boards/<id>.board) defining these constants, and exactly
+// one of them is linked into each image.
 #pragma once
 
 #include "platform/types.h"

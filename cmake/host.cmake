@@ -1,29 +1,44 @@
-# Flags of the host flavour. Tests run under AddressSanitizer and
-# UndefinedBehaviorSanitizer unless SYSINFO_SANITIZE is turned off.
+# Flags of the host flavour, as interface targets each target links: the
+# driver's layers also link sysinfo_driver_codegen. Tests run under
+# AddressSanitizer and UndefinedBehaviorSanitizer unless SYSINFO_SANITIZE is
+# turned off.
 option(SYSINFO_SANITIZE "Build the host flavour with ASan and UBSan" ON)
 option(SYSINFO_BUILD_FIRMWARE "Also build the AArch64 firmware flavour" ON)
 option(SYSINFO_COVERAGE "Instrument the host flavour for source-based coverage" OFF)
 
-add_compile_options(-Wall -Wextra -Werror -g)
+# Without a build type the host flavour is a debug build (debug information
+# for the sanitizers' reports and the debugger).
+if(NOT CMAKE_BUILD_TYPE)
+  set(CMAKE_BUILD_TYPE Debug CACHE STRING "Build type of the host flavour" FORCE)
+endif()
+
+add_library(sysinfo_warnings INTERFACE)
+target_compile_options(sysinfo_warnings INTERFACE -Wall -Wextra -Werror)
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
   # GCC 12 also warns about designated initializers that leave members to
   # their defaults, which the tests and tools do on purpose; clang does not.
-  add_compile_options(-Wno-missing-field-initializers)
-endif()
-set(SYSINFO_DRIVER_FLAGS -fno-exceptions -fno-rtti)
-if(SYSINFO_SANITIZE)
-  set(SYSINFO_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
-  add_compile_options(${SYSINFO_SANITIZER_FLAGS})
-  add_link_options(${SYSINFO_SANITIZER_FLAGS})
+  target_compile_options(sysinfo_warnings INTERFACE -Wno-missing-field-initializers)
 endif()
 
+add_library(sysinfo_sanitizers INTERFACE)
+if(SYSINFO_SANITIZE)
+  set(flags -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_compile_options(sysinfo_sanitizers INTERFACE ${flags})
+  target_link_options(sysinfo_sanitizers INTERFACE ${flags})
+endif()
+
+add_library(sysinfo_coverage INTERFACE)
 if(SYSINFO_COVERAGE)
   if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     message(FATAL_ERROR "SYSINFO_COVERAGE uses clang's source-based coverage: configure with clang++")
   endif()
-  add_compile_options(-fprofile-instr-generate -fcoverage-mapping)
-  add_link_options(-fprofile-instr-generate)
+  target_compile_options(sysinfo_coverage INTERFACE -fprofile-instr-generate -fcoverage-mapping)
+  target_link_options(sysinfo_coverage INTERFACE -fprofile-instr-generate)
 endif()
+
+# The driver's code as the image has it: no exceptions, no RTTI.
+add_library(sysinfo_driver_codegen INTERFACE)
+target_compile_options(sysinfo_driver_codegen INTERFACE -fno-exceptions -fno-rtti)
 
 enable_testing()
 

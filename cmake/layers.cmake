@@ -48,16 +48,19 @@ function(sysinfo_enforce_layers)
   endforeach()
 
   # What each layer's files may include from: its directory and those of
-  # the libraries it links. Where a directory holds several layers, its
-  # files follow the lowest one's rule and the others' sources their own.
+  # the layers it links (not the flag targets). Where a directory holds
+  # several layers, its files follow the lowest one's rule and the others'
+  # sources their own.
   set(dirs "")
   foreach(layer IN LISTS layers)
     sysinfo_layer_dir(${layer} dir)
     set(allowed ${dir})
     sysinfo_linked_libraries(${layer} linked)
     foreach(library IN LISTS linked)
-      sysinfo_layer_dir(${library} library_dir)
-      list(APPEND allowed ${library_dir})
+      if(library IN_LIST layers)
+        sysinfo_layer_dir(${library} library_dir)
+        list(APPEND allowed ${library_dir})
+      endif()
     endforeach()
     list(REMOVE_DUPLICATES allowed)
     list(SORT allowed)
@@ -111,11 +114,12 @@ endfunction()
 function(sysinfo_link_check layer type)
   set(check ${layer}_link_check)
   add_executable(${check} ${CMAKE_SOURCE_DIR}/cmake/link_check_main.cpp)
+  target_link_libraries(${check} PRIVATE sysinfo_warnings sysinfo_sanitizers sysinfo_coverage)
   if(type STREQUAL "STATIC_LIBRARY")
     target_link_libraries(${check} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${layer}>")
     sysinfo_linked_libraries(${layer} linked)
     if(sysinfo_boards IN_LIST linked)
-      target_link_libraries(${check} PRIVATE sysinfo_board_q4m)
+      target_link_libraries(${check} PRIVATE sysinfo_board_${SYSINFO_DEFAULT_BOARD})
     endif()
   else()
     target_link_libraries(${check} PRIVATE ${layer})

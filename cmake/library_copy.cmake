@@ -1,51 +1,31 @@
-# sysinfo_copy_library(target copy FLAGS ... [COPIES lib ...] [SUFFIX s] [PLAIN])
-# A static library `copy` built from the sources of `target` with its include
-# directories, definitions and options plus FLAGS. Links to libraries named
-# in COPIES go to their copies (name + SUFFIX). PLAIN leaves out the
-# sanitizer options the host flavour gives every target.
+# sysinfo_copy_library(target copy INSTRUMENTATION flags SUFFIX s COPIES lib ...)
+# A static library `copy` built from the sources of `target` with its own
+# include directories, definitions and options, linking what `target`
+# links, with two changes: the interface target `flags` in place of
+# sysinfo_sanitizers, and the copies (name + SUFFIX) of the libraries named
+# in COPIES in their place. The fuzz targets and the stack budget build the
+# driver's layers so, instrumented their own way.
 function(sysinfo_copy_library target copy)
-  cmake_parse_arguments(ARG "PLAIN" "SUFFIX" "FLAGS;COPIES" ${ARGN})
+  cmake_parse_arguments(ARG "" "INSTRUMENTATION;SUFFIX" "COPIES" ${ARGN})
   get_target_property(sources ${target} SOURCES)
   get_target_property(dir ${target} SOURCE_DIR)
-  set(paths "")
-  foreach(source IN LISTS sources)
-    if(NOT IS_ABSOLUTE "${source}" AND NOT source MATCHES "^\\$<")
-      set(source "${dir}/${source}")
-    endif()
-    list(APPEND paths "${source}")
-  endforeach()
-  add_library(${copy} STATIC ${paths})
-  foreach(property INCLUDE_DIRECTORIES COMPILE_DEFINITIONS COMPILE_OPTIONS)
+  list(TRANSFORM sources PREPEND ${dir}/ REGEX "^[^/$]")
+  add_library(${copy} STATIC ${sources})
+  foreach(property INCLUDE_DIRECTORIES INTERFACE_INCLUDE_DIRECTORIES COMPILE_DEFINITIONS COMPILE_OPTIONS)
     get_target_property(values ${target} ${property})
-    if(values AND ARG_PLAIN)
-      list(FILTER values EXCLUDE REGEX "^-f(no-)?sanitize")
-    endif()
     if(values)
       set_property(TARGET ${copy} PROPERTY ${property} "${values}")
-    elseif(ARG_PLAIN)
-      set_property(TARGET ${copy} PROPERTY ${property} "")
     endif()
   endforeach()
-  target_include_directories(${copy} PUBLIC ${CMAKE_SOURCE_DIR})
-  target_compile_options(${copy} PRIVATE ${ARG_FLAGS})
-  get_target_property(links ${target} LINK_LIBRARIES)
-  if(links)
-    foreach(link IN LISTS links)
-      if(link IN_LIST ARG_COPIES)
-        set(link ${link}${ARG_SUFFIX})
-      endif()
-      target_link_libraries(${copy} PUBLIC ${link})
-    endforeach()
-  endif()
-endfunction()
-
-# Leaves out the sanitizer options a host target took from its directory.
-function(sysinfo_make_plain target)
-  foreach(property COMPILE_OPTIONS LINK_OPTIONS)
-    get_target_property(values ${target} ${property})
-    if(values)
-      list(FILTER values EXCLUDE REGEX "^-f(no-)?sanitize")
-      set_property(TARGET ${target} PROPERTY ${property} "${values}")
+  # Links as names or, for private links, $<LINK_ONLY:name>.
+  foreach(property LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
+    get_target_property(links ${target} ${property})
+    if(links)
+      list(TRANSFORM links REPLACE "(^|:)sysinfo_sanitizers(>|$)" "\\1${ARG_INSTRUMENTATION}\\2")
+      foreach(library IN LISTS ARG_COPIES)
+        list(TRANSFORM links REPLACE "(^|:)${library}(>|$)" "\\1${library}${ARG_SUFFIX}\\2")
+      endforeach()
+      set_property(TARGET ${copy} PROPERTY ${property} "${links}")
     endif()
   endforeach()
 endfunction()

@@ -24,7 +24,10 @@ foreach(entry IN LISTS SYSINFO_SOURCE_TREES)
   if(id STREQUAL "")
     set(id "unknown")
   else()
-    if(NOT id MATCHES "^[0-9a-f]+$" OR id MATCHES "^.{41}")
+    # At most 40 digits, a whole SHA-1 id (CMake's regular expressions
+    # have no {n} counts).
+    string(LENGTH "${id}" length)
+    if(NOT id MATCHES "^[0-9a-f]+$" OR length GREATER 40)
       message(FATAL_ERROR "SYSINFO_ID_${tree}: '${id}' is not a lower-case hexadecimal commit id")
     endif()
     list(APPEND SYSINFO_SOURCE_ID_ARGS "-DSYSINFO_ID_${tree}=${id}")

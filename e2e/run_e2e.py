@@ -353,7 +353,12 @@ class Context:
             self.firmware_build / "image" / "sysinfo-qemu-virt.efi"
         self.out = Path(args.out).resolve()
         self.source_ids_file = self.firmware_build / "generated" / "source_ids.cpp"
-        self.board = read_wide_constants(HERE.parent / "boards" / "qemu_virt.cpp")["mBoardName"]
+        self.board_file = self.firmware_build / "generated" / "boards" / "qemu-virt.cpp"
+
+    @functools.cached_property
+    def board(self):
+        """The name the build gave the board, read once the build exists."""
+        return read_wide_constants(self.board_file)["mBoardName"]
 
     @functools.cached_property
     def source_ids(self):
@@ -428,7 +433,7 @@ def main():
     args = parser.parse_args()
 
     ctx = Context(args)
-    reason = missing([ctx.driver, ctx.source_ids_file, AAVMF_CODE, AAVMF_VARS])
+    reason = missing([ctx.driver, ctx.source_ids_file, ctx.board_file, AAVMF_CODE, AAVMF_VARS])
     if reason:
         print("SKIPPED: " + reason)
         return SKIPPED

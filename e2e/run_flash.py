@@ -55,7 +55,7 @@ def main():
     ctx = FlashContext(args)
     scenarios = {s["name"]: s for s in json.loads((HERE / "scenarios.json").read_text())["scenarios"]}
     names = args.case or list(flash_boots.CASES)
-    needs = [ctx.driver, ctx.source_ids_file, AAVMF_CODE, AAVMF_VARS,
+    needs = [ctx.driver, ctx.source_ids_file, ctx.board_file, AAVMF_CODE, AAVMF_VARS,
              ctx.firmware_build / "e2e" / "e2e-readback.efi"]
     if any(name.startswith("flash") for name in names):
         needs += [ctx.driver_ffs, flash_image.FWIMAGE]

@@ -1,6 +1,6 @@
-// The boards the simulator is built for. The board is a build-time choice
-// of the driver, so there is one executable per board; --board runs the
-// sibling executable built for the board asked for.
+// The boards the simulator is built for, one per board file. The board is
+// a build-time choice of the driver, so there is one executable per board;
+// --board runs the sibling executable built for the board asked for.
 #pragma once
 
 #include <string_view>
@@ -14,6 +14,7 @@ struct SimBoard {
   std::string_view description;
 };
 
+// Every board, the default board (the executable `sysinfo-sim`) first.
 const std::vector<SimBoard> &SimBoards();
 const SimBoard *FindSimBoard(std::string_view key);
 

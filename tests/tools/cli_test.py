@@ -2,8 +2,8 @@
 package lists, exit codes, bad command lines and the --board hand-over
 between the per-board executables.
 
-Usage: cli_test.py BIN_DIR (the directory holding sysinfo-sim and its
-siblings).
+Usage: cli_test.py BIN_DIR ID=BOARD_NAME... (the directory holding
+sysinfo-sim and its siblings; every board's id and name).
 """
 import json
 import os
@@ -16,6 +16,7 @@ import unittest
 import uuid
 
 BIN_DIR = None
+BOARDS = []  # (id, name) of every board
 PAGE_GUID = uuid.UUID("DBB34835-1A17-4F04-B00F-57DBA4D13C98")
 
 
@@ -161,6 +162,16 @@ class BoardHandOver(unittest.TestCase):
                 self.assertEqual(rows(report)["PCB SKU"], [board])
                 self.assertEqual(rows(report)["Memory Chip"], chip)
 
+    def test_every_board_runs_from_its_own_executable(self):
+        self.assertTrue(BOARDS)
+        for key, name in BOARDS:
+            with self.subTest(board=key):
+                result = run("--json", "--board", key)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                report = json.loads(result.stdout)
+                self.assertEqual((report["board"], report["status"], report["problems"]), (name, "EFI_SUCCESS", []))
+                self.assertEqual(rows(report)["PCB SKU"], [name])
+
     def test_status_and_exit_code_come_back_through_the_hand_over(self):
         result = run("--board", "q4l", "--no-hii")
         self.assertEqual(result.returncode, 24)
@@ -177,4 +188,6 @@ class BoardHandOver(unittest.TestCase):
 
 if __name__ == "__main__":
     BIN_DIR = sys.argv.pop(1)
+    while len(sys.argv) > 1 and "=" in sys.argv[1]:
+        BOARDS.append(tuple(sys.argv.pop(1).split("=", 1)))
     unittest.main()

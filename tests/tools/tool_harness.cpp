@@ -24,7 +24,7 @@ ToolResult RunTool(const std::vector<std::string> &args) {
   std::ostringstream out;
   std::ostringstream err;
   result.exit_code =
-      sysinfo_tool::ToolMain("sysinfo-sim", "q4m", args, out, err,
+      sysinfo_tool::ToolMain("sysinfo-sim", OwnBoard(), args, out, err,
                              [&result](const sysinfo_tool::SimBoard &board, const std::vector<std::string> &forwarded) {
                                result.launches.push_back(Launch{std::string(board.key), forwarded});
                                return kLaunchExitCode;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/sim_boards.h"
+
 namespace tool_test {
 
 struct Launch {
@@ -19,8 +21,11 @@ struct ToolResult {
   std::vector<Launch> launches;  // sibling boards --board asked for
 };
 
-// The q4m simulator (the board the test program links) run with `args`;
-// a --board for another board is recorded and answered with exit code 42.
+// The board the test program links, the default board: first in the table.
+inline std::string OwnBoard() { return std::string(sysinfo_tool::SimBoards().front().key); }
+
+// The default board's simulator run with `args`; a --board for another
+// board is recorded and answered with exit code 42.
 ToolResult RunTool(const std::vector<std::string> &args);
 
 inline constexpr int kLaunchExitCode = 42;

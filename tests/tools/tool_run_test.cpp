@@ -247,7 +247,7 @@ TEST(Board, OtherBoardsAreHandedOverWithTheRemainingArguments) {
       {{"--board", "q4l", "--strap-value", "3"}, "q4l", {"--strap-value", "3"}},
       {{"--json", "--board=qemu-virt"}, "qemu-virt", {"--json"}},
       {{"--board", "unknown", "--help"}, "unknown", {"--help"}},
-      {{"--board", "q4m", "--memory-mib", "8192"}, "", {}},
+      {{"--board", tool_test::OwnBoard(), "--memory-mib", "8192"}, "", {}},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.args));

@@ -7,7 +7,7 @@
 namespace entry_test {
 namespace {
 
-TEST(UnlistedBoard, MemoryChipShowsInternalErrorWithoutReadingAnyStrap) {
+TEST(UnknownBoard, MemoryChipShowsInternalErrorWithoutReadingAnyStrap) {
   struct Case {
     const char *name;
     sim::BoardFacts facts;

@@ -1,8 +1,0 @@
-// Vemko Tarsa Q4L: same SoC and wiring as the Q4M, two memory straps.
-#include "boards/board_config.h"
-
-extern const CHAR16 mBoardName[] = u"Vemko Tarsa Q4L";
-extern const UINTN CONSOLE_UART_BASE = 0x040E0000;
-extern const UINTN mGpioControllerBase[GPIO_CONTROLLER_COUNT] = {
-    0x16004000, 0x16005000, 0x16006000, 0x04120000, 0x04130000, 0x04140000, 0x04150000,
-};
