@@ -25,7 +25,7 @@ INNER_FILE_STRIDE = 16      # every 16th file of the DXE volume from the first, 
 
 def section_spans(data, base):
     """(offset, size) of each section header of a file's data."""
-    return [(base + at, sections.read_header(data, at)[1]) for at in sections.offsets(data)]
+    return [(base + at, head) for at, _, head, _ in sections.headers(data)]
 
 
 def file_spans(files, base):

@@ -102,15 +102,18 @@ def header_sum_ok(head):
 def read_header(buf, at, limit):
     """(header size, size) of the file whose header starts at `at`, checked
     to end by `limit`; FwError (without a place) if it does not."""
-    need(at + HEADER <= limit, f"file header cut short at 0x{at:X}")
-    head_size = HEADER2 if buf[at + _ATTRIBUTES] & ATTRIB_LARGE_FILE else HEADER
-    need(at + head_size <= limit, f"large-file header cut short at 0x{at:X}")
-    if head_size == HEADER2:
-        size = struct.unpack_from("<Q", buf, at + HEADER)[0]
+    if at + HEADER > limit:
+        raise FwError(f"file header cut short at 0x{at:X}")
+    if buf[at + _ATTRIBUTES] & ATTRIB_LARGE_FILE:
+        if at + HEADER2 > limit:
+            raise FwError(f"large-file header cut short at 0x{at:X}")
+        head_size, size = HEADER2, struct.unpack_from("<Q", buf, at + HEADER)[0]
     else:
-        size = int.from_bytes(buf[at + _SIZE:at + _SIZE + 3], "little")
-    need(size >= head_size, f"size 0x{size:X} is below its header")
-    need(at + size <= limit, f"truncated (0x{size:X} bytes, 0x{limit - at:X} left)")
+        head_size, size = HEADER, buf[at + _SIZE] | buf[at + _SIZE + 1] << 8 | buf[at + _SIZE + 2] << 16
+    if size < head_size:
+        raise FwError(f"size 0x{size:X} is below its header")
+    if at + size > limit:
+        raise FwError(f"truncated (0x{size:X} bytes, 0x{limit - at:X} left)")
     return head_size, size
 
 

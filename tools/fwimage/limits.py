@@ -4,10 +4,12 @@ sections, all of them together; the number of volumes, files and sections;
 and how deeply volumes and encapsulating sections nest."""
 from .errors import FwError
 
-# Real images unpack a few tens of MiB (Debian's AAVMF 7.8 MB, OVMF 13.5 MB).
-DEFAULT_UNPACKED = 256 << 20
-# Volumes, files and sections read; real images hold a few thousand.
-MAX_ITEMS = 1 << 20
+# Real images unpack a few tens of MiB (Debian's AAVMF 7.8 MB, OVMF 13.5
+# MB); an edit holds what it unpacked about three times over.
+DEFAULT_UNPACKED = 128 << 20
+# Volumes, files and sections read: real images hold a few thousand; a
+# listing of this many takes seconds.
+MAX_ITEMS = 1 << 18
 # Volumes and encapsulating sections above an item: a volume in a
 # compressed section counts two, so 16 such volumes nest 32 deep.
 MAX_NESTING = 64

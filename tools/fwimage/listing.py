@@ -35,7 +35,7 @@ class Listing(Visitor):
     def visit_volume(self, vol):
         head = vol.header
         system = _FILE_SYSTEMS.get(head.fs_guid, guids.text(head.fs_guid))
-        self.line(vol, f"volume {volume_name(vol)} at 0x{vol.offset:X} size 0x{vol.length:X} fs {system} "
+        self.line(vol, f"volume {_name(vol)} at 0x{vol.offset:X} size 0x{vol.length:X} fs {system} "
                        f"erase-polarity {head.polarity} free 0x{vol.free:X}")
         self.descend(vol)
 
@@ -51,7 +51,7 @@ class Listing(Visitor):
         self.descend(section)
 
 
-def volume_name(vol):
+def _name(vol):
     return guids.text(vol.name) if vol.name else "(no name)"
 
 
@@ -61,8 +61,7 @@ def _ui_name(file):
         return None
     data = file.data
     try:
-        for at in sections.offsets(data):
-            kind, head, size = sections.read_header(data, at)
+        for at, kind, head, size in sections.headers(data):
             if kind == sections.USER_INTERFACE:
                 return sections.utf16_text(data[at + head:at + size])
     except FwError:

@@ -15,6 +15,10 @@ DECODER_MEMORY = 128 << 20
 # 3.5 KB smaller than the stock image's own encoder; preset 0 takes 0.45 s
 # but is 186 KB larger.
 PRESET = 6
+# The encoder needs about eleven times its dictionary (190 MB for the 16 MiB
+# of the stock images); a header may ask for up to 4 GiB.
+MAX_DICTIONARY = 16 << 20
+_PIECE = 1 << 20
 
 
 def header(payload):
@@ -34,22 +38,32 @@ def decode(payload, budget, where):
     need(size != UNKNOWN_SIZE, "LZMA header gives no uncompressed size")
     budget.unpack(size, where)
     decoder = lzma.LZMADecompressor(format=lzma.FORMAT_ALONE, memlimit=DECODER_MEMORY)
+    out, done, data, extra = bytearray(size), 0, payload, b""
     try:
-        out = decoder.decompress(payload, max_length=size + 1)
+        # A piece at a time into the one buffer, so the output is never held twice.
+        while done < size and not decoder.eof:
+            piece = decoder.decompress(data, max_length=min(_PIECE, size - done))
+            data = b""
+            if not piece:       # the data ran out
+                break
+            out[done:done + len(piece)] = piece
+            done += len(piece)
+        if done == size and not decoder.eof:
+            extra = decoder.decompress(b"", max_length=1)     # an end marker, or more than the header says
     except lzma.LZMAError as error:
         raise FwError(f"LZMA data does not decode ({error})") from None
-    need(len(out) == size, f"LZMA data gives 0x{len(out):X} bytes, its header says 0x{size:X}")
-    need(decoder.eof and not decoder.unused_data,
-         "LZMA stream does not end where the section does")
+    need(done == size and not extra, f"LZMA data gives {'more than ' if extra else ''}0x{done:X} bytes, "
+                                     f"its header says 0x{size:X}")
+    need(decoder.eof and not decoder.unused_data, "LZMA stream does not end where the section does")
     return out
 
 
 def encode(content, old_payload):
     """`content` packed with the old payload's settings (literal and position
-    bits, dictionary size), the real size in the header."""
+    bits, dictionary size up to MAX_DICTIONARY), the real size in the header."""
     properties, dict_size, _ = header(old_payload)
     lc, rest = properties % 9, properties // 9
-    lzma1 = {"id": lzma.FILTER_LZMA1, "preset": PRESET, "dict_size": dict_size,
+    lzma1 = {"id": lzma.FILTER_LZMA1, "preset": PRESET, "dict_size": max(4096, min(dict_size, MAX_DICTIONARY)),
              "lc": lc, "lp": rest % 5, "pb": rest // 5}
     out = bytearray(lzma.compress(content, format=lzma.FORMAT_ALONE, filters=[lzma1]))
     struct.pack_into("<Q", out, 5, len(content))

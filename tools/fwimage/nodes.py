@@ -6,6 +6,7 @@ dispatches on the node's class: `node.accept(visitor)` calls
 `visitor.visit_image/volume/file/section(node)`, whose default visits the
 children."""
 import hashlib
+import itertools
 from dataclasses import dataclass
 from functools import cached_property
 
@@ -294,16 +295,16 @@ class File(Node):
 
 
 def _sections(parent, data):
-    for index, at in enumerate(_offsets(parent, data)):
-        kind, head, size = sections.read_header(data, at)
+    found = sections.headers(data)
+    for index in itertools.count():
+        try:
+            at, kind, head, size = next(found)
+        except StopIteration:
+            return
+        except FwError as error:
+            parent._problem("size", str(error))
+            return
         yield Section(parent.reader, parent, data, at, kind, head, size, index)
-
-
-def _offsets(parent, data):
-    try:
-        yield from sections.offsets(data)
-    except FwError as error:
-        parent._problem("size", str(error))
 
 
 class Section(Node):

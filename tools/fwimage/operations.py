@@ -6,7 +6,7 @@ original before handing it over."""
 from . import ffs, guids, layout, rebuild, verify
 from .errors import FwError, need
 from .limits import Budget
-from .listing import Listing, volume_name
+from .listing import Listing
 from .nodes import File, Image, Reader, Visitor, Volume
 from .rules import Rules
 
@@ -90,24 +90,24 @@ class _Edit:
     def apply(self, entries, changed, verb, note, grow=True):
         target = self.target
         in_flash = isinstance(target.parent, Image)
-        new_volume = layout.lay_out(target, self.files, entries, grow=grow and not in_flash)
         changes = rebuild.Changes()
-        out = rebuild.replace(self.image, target, new_volume, changes)
+        out = rebuild.replace(self.image, target, layout.lay_out(target, self.files, entries, grow and not in_flash),
+                              changes)
         keys = _path_keys(target)
         expected = verify.expected_files(entries, target.header.polarity)
-        head = (f"volume {volume_name(target)}: 0x{target.length:X} -> 0x{len(new_volume):X} bytes", note)
-        costs = [_cost(section, old, new, verb) for section, old, new in changes.compressed]
-        top = _top(target)
-        outside = (top.offset, top.length, top.free)
-        del new_volume, changes, entries, self.files, self.target, target, top    # before the new image is read
+        costs = [_cost(section, old_size, new_size, verb) for section, old_size, new_size in changes.compressed]
+        old, top = target.header, _top(target)
+        at, length, free = top.offset, top.length, top.free
+        # What was read of the old image goes before the new one is read.
+        del changes, entries, self.files, self.target, target, top
         self.before.target = None
         after = survey(out, self.budget.fresh(), None, find_target=False)
         verify.compare(self.before, after, *keys, expected, changed)
-        at, length, free = outside
         need(out[:at] == self.image[:at] and out[at + length:] == self.image[at + length:],
              "the new image changed outside the volume it edits; nothing written")
-        key = keys[0]
-        lines = [f"{head[0]}, 0x{after.volumes[key].free:X} free" + (f" ({head[1]})" if head[1] else "")] + costs
+        new = after.volumes[keys[0]]
+        lines = [f"volume {_name(old)}: 0x{old.length:X} -> 0x{new.length:X} bytes, 0x{new.free:X} free"
+                 + (f" ({note})" if note else "")] + costs
         if not in_flash:
             lines.append(f"volume at 0x{at:X} (flash): 0x{free:X} -> 0x{after.volumes[(at,)].free:X} bytes free")
         return out, lines
@@ -126,11 +126,7 @@ def _target(survey, volume_guid):
         if survey.opaque:
             what += f"; {len(survey.opaque)} section(s) could not be opened, first {survey.opaque[0]}"
         raise FwError(what)
-    node = target
-    while node is not None:     # refused before any work: lay_out would refuse them in turn
-        if isinstance(node, Volume):
-            need(node.editable is None, f"{node.where}: {node.editable}; the tool does not change it")
-        node = node.parent
+    rebuild.check_path(target)
     return target
 
 
@@ -145,19 +141,29 @@ def _path_keys(target):
     return target.key, above
 
 
+def _name(header):
+    return guids.text(header.name) if header.name else "(no name)"
+
+
 def _top(node):
     while not isinstance(node.parent, Image):
         node = node.parent
     return node
 
 
-def _cost(section, old_payload, new_payload, verb):
+# Only an old payload up to this size is packed a second time, unchanged,
+# to measure what the change costs in compressed bytes.
+MEASURED_PAYLOAD = 8 << 20
+
+
+def _cost(section, old_size, new_size, verb):
     """What the change costs in compressed bytes, against the old content
     packed alike (the old payload may come from another encoder)."""
-    baseline = len(section.codec.encode(section.content, old_payload))
     file = section.parent
     while not isinstance(file, File):
         file = file.parent
-    return (f"{section.codec.name} section of file {guids.text(file.name)}: 0x{len(old_payload):X} -> "
-            f"0x{len(new_payload):X} bytes; this {verb} costs {len(new_payload) - baseline} compressed bytes "
-            f"(against the old content recompressed alike)")
+    line = f"{section.codec.name} section of file {guids.text(file.name)}: 0x{old_size:X} -> 0x{new_size:X} bytes"
+    if old_size > MEASURED_PAYLOAD:
+        return f"{line} (cost not measured: over 0x{MEASURED_PAYLOAD:X} bytes)"
+    baseline = len(section.codec.encode(section.content, section.payload))
+    return f"{line}; this {verb} costs {new_size - baseline} compressed bytes (against the old content recompressed alike)"

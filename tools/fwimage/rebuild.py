@@ -11,15 +11,30 @@ from . import ffs, layout, sections, volume as fv
 from .errors import FwError, need
 from .nodes import File, Image, Section, Volume
 
-# Only an old payload up to this size is packed a second time, unchanged,
-# to measure what the change costs in compressed bytes.
-MEASURED_PAYLOAD = 8 << 20
+# The most compressed data an edit packs again; packing takes about a
+# second per MiB of incompressible data, and real DXE volumes pack to 1-2 MB.
+MAX_REPACKED = 16 << 20
 
 
 @dataclass
 class Changes:
     """What the rebuild did to each compressed section on the way up."""
-    compressed: list = field(default_factory=list)  # (section, old payload, new payload)
+    compressed: list = field(default_factory=list)  # (section, old payload size, new payload size)
+
+
+def check_path(target):
+    """Refuse, before any work, to rebuild through what the tool does not
+    change: a volume it does not edit, a section it cannot pack again or
+    whose packed data is beyond MAX_REPACKED."""
+    node = target
+    while not isinstance(node, Image):
+        if isinstance(node, Volume):
+            need(node.editable is None, f"{node.where}: {node.editable}; the tool does not change it")
+        elif isinstance(node, Section) and node.codec is not None:
+            need(node.codec.encode, f"{node.where}: the tool cannot pack {node.codec.name} data again")
+            need(len(node.payload) <= MAX_REPACKED, f"{node.where}: 0x{len(node.payload):X} bytes of "
+                 f"{node.codec.name} data; the tool packs at most 0x{MAX_REPACKED:X} again")
+        node = node.parent
 
 
 def replace(image, target, new_volume, changes):
@@ -33,37 +48,37 @@ def replace(image, target, new_volume, changes):
 
 
 def _container(parent, child, new, changes):
-    """The bytes of `parent` with its child `child` now `new`."""
+    """The bytes of `parent` with its child `child` now `new`. A volume not
+    laid in the image itself grows, by whole blocks, if it must."""
     if isinstance(parent, Volume):
         files = list(parent.files())
-        return layout.lay_out(parent, files, layout.plan_replace(files, child.index, new), grow=False)
+        return layout.lay_out(parent, files, layout.plan_replace(files, child.index, new),
+                              grow=not isinstance(parent.parent, Image))
     large_ok = parent.volume.header.ffs3
     if isinstance(parent, File):
         data = _spliced(parent.data, child, new, parent.where)
-        return ffs.rebuilt(parent, bytes(data), parent.volume.header.polarity, large_ok)
-    assert isinstance(parent, Section)
+        return ffs.rebuilt(parent, data, parent.volume.header.polarity, large_ok)
     if parent.type == sections.FIRMWARE_VOLUME_IMAGE:
-        return sections.build(parent.type, bytes(new), large_ok)
+        return sections.build(parent.type, new, large_ok)
     content = _spliced(parent.content, child, new, parent.where)
     codec = parent.codec
-    need(codec is None or codec.encode, f"{parent.where}: {codec and codec.name} cannot be packed again")
-    payload = codec.encode(content, parent.payload) if codec else bytes(content)
+    payload = codec.encode(content, parent.payload) if codec else content
     if parent.type == sections.COMPRESSION:
-        body = len(content).to_bytes(4, "little") + bytes([codec.compression_type]) + payload
+        body = bytearray().join((len(content).to_bytes(4, "little"), bytes([codec.compression_type]), payload))
         return sections.build(parent.type, body, large_ok)
-    if codec and codec.encode and codec.decode and len(parent.payload) <= MEASURED_PAYLOAD:
-        changes.compressed.append((parent, bytes(parent.payload), payload))
+    if codec:
+        changes.compressed.append((parent, len(parent.payload), len(payload)))
     return sections.build_guid_defined(parent.info, payload, large_ok)
 
 
 def _spliced(data, child, new, where):
     """`data` (a sequence of sections) with section `child` now `new`; the
     sections after it laid again, 4-byte aligned."""
-    later = [at for at in sections.offsets(data) if at > child.offset]
     out = bytearray().join((data[:child.offset], new))
     moved = []
-    for at in later:
-        kind, head, size = sections.read_header(data, at)
+    for at, kind, head, size in sections.headers(data):
+        if at <= child.offset:
+            continue
         sections.join([data[at:at + size]], out)
         moved.append((kind, head, at, len(out) - size))
     for kind, head, old, now in moved:

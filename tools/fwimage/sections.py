@@ -93,35 +93,38 @@ def build_guid_defined(info, payload, large_ok=True):
 def read_header(data, at):
     """(type, header size, size) of the section at `at` of `data`, checked
     to lie inside `data`; FwError (without a place) if it does not."""
-    need(at + 4 <= len(data), f"section header cut short at 0x{at:X}")
-    size = int.from_bytes(data[at:at + 3], "little")
-    head = 4
+    if at + 4 > len(data):
+        raise FwError(f"section header cut short at 0x{at:X}")
+    size, head = data[at] | data[at + 1] << 8 | data[at + 2] << 16, 4
     if size == LARGE:
-        need(at + 8 <= len(data), f"large section header cut short at 0x{at:X}")
-        size = struct.unpack_from("<I", data, at + 4)[0]
-        head = 8
-    need(size >= head, f"section at 0x{at:X} has size 0x{size:X}, below its header")
-    need(at + size <= len(data), f"section at 0x{at:X} (0x{size:X} bytes) runs past its container")
+        if at + 8 > len(data):
+            raise FwError(f"large section header cut short at 0x{at:X}")
+        size, head = struct.unpack_from("<I", data, at + 4)[0], 8
+    if size < head:
+        raise FwError(f"section at 0x{at:X} has size 0x{size:X}, below its header")
+    if at + size > len(data):
+        raise FwError(f"section at 0x{at:X} (0x{size:X} bytes) runs past its container")
     return data[at + 3], head, size
 
 
-def offsets(data):
-    """Where each section of `data` starts, each 4-byte aligned from the start."""
+def headers(data):
+    """(offset, type, header size, size) of each section of `data`, each
+    4-byte aligned from the start."""
     at = 0
     while True:
-        at = align(at, ALIGNMENT)
+        at = (at + ALIGNMENT - 1) & -ALIGNMENT
         if at >= len(data):
             return
-        yield at
-        at += read_header(data, at)[2]
+        kind, head, size = read_header(data, at)
+        yield at, kind, head, size
+        at += size
 
 
 def parse(data, where):
     """The sections of `data`, in order."""
     found = []
     try:
-        for at in offsets(data):
-            kind, head, size = read_header(data, at)
+        for at, kind, head, size in headers(data):
             found.append(Section(kind, bytes(data[at:at + size]), head))
     except FwError as error:
         raise FwError(f"{where}: {error}") from None

@@ -20,6 +20,7 @@ class Summary:
     files: list = field(default_factory=list)     # (name, occurrence, type, digest) of each file but pad files
     pinned: list = field(default_factory=list)    # (name, offset) of each file that must not move
     digest: bytes = b""
+    length: int = 0
     free: int = 0
 
 
@@ -42,7 +43,7 @@ class Survey(Rules):
         self.problems[problem.rule] += 1
 
     def visit_volume(self, vol):
-        summary = Summary(digest=hashlib.sha1(vol.raw).digest(), free=vol.free)
+        summary = Summary(digest=hashlib.sha1(vol.raw).digest(), length=vol.length, free=vol.free)
         self._open.append((summary, Counter()))
         super().visit_volume(vol)
         summary, kinds = self._open.pop()
