@@ -54,7 +54,7 @@ def _list(args):
 def _check(args):
     problems, counts = operations.check(_read(args.image, "image"), print, Budget(args.max_unpacked))
     print(f"checked {counts['volumes']} volumes, {counts['files']} files, {counts['sections']} sections "
-          f"({counts['not opened']} not opened): {len(problems)} problems")
+          f"({counts['not opened']} not opened): {problems} problems")
     return 1 if problems else 0
 
 

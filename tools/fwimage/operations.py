@@ -18,11 +18,13 @@ def listing(image, emit, budget=None):
 
 
 def check(image, emit, budget=None):
-    """Every problem to `emit`, one line each; returns (problems, counts)."""
-    problems = []
+    """Every problem to `emit`, one line each, as the walk finds it; returns
+    (how many, what was read)."""
+    problems = 0
 
     def report(problem):
-        problems.append(problem)
+        nonlocal problems
+        problems += 1
         emit(str(problem))
 
     rules = Rules()
