@@ -16,7 +16,7 @@ from unittest import mock
 
 import support
 from support import firmware_file, lzma_section, volume
-from fwimage import cli, depex, ffs, guids, limits, sections
+from fwimage import cli, depex, ffs, guids, limits, operations, sections
 
 CORE = "D6A2CB7F-6A18-4E2F-B43B-9920A733700A"
 DRIVER_A = "11111111-2222-4333-8444-555555555501"
@@ -94,41 +94,27 @@ def unpacking(size):
 
 def files_of(image_bytes, volume_name=DXE_NAME):
     """[(name, offset)] of the named volume's files, as the tool reads them."""
-    from fwimage import operations
     target = operations.survey(image_bytes, None, guids.parse(volume_name)).target
     return [(guids.text(f.name), f.offset) for f in target.files() if f.type != ffs.PAD]
 
 
-# Output paths the cases make before running.
-def same_path(work, image, out):
-    return image
-
-
-def hard_link(work, image, out):
-    os.link(image, out)
-    return out
-
-
-def symlink_to_input(work, image, out):
-    os.symlink(image, out)
-    return out
-
-
-def directory(work, image, out):
-    os.mkdir(out)
-    return out
-
-
-def fifo(work, image, out):
-    os.mkfifo(out)
-    return out
-
-
-def symlink_to_other(work, image, out):
-    target = os.path.join(work, "other.fd")
-    with open(target, "wb") as sink:
-        sink.write(b"old")
-    os.symlink(target, out)
+def make_output(kind, work, image, out):
+    """The output path as the case wants it before the run; the path the
+    command is given."""
+    if kind == "the input":
+        return image
+    if kind == "a hard link to the input":
+        os.link(image, out)
+    elif kind == "a symbolic link to the input":
+        os.symlink(image, out)
+    elif kind == "a directory":
+        os.mkdir(out)
+    elif kind == "a FIFO":
+        os.mkfifo(out)
+    elif kind == "a symbolic link to another file":
+        with open(os.path.join(work, "other.fd"), "wb") as sink:
+            sink.write(b"old")
+        os.symlink(os.path.join(work, "other.fd"), out)
     return out
 
 
@@ -138,7 +124,7 @@ class Case:
     image: Callable
     steps: list                 # (arguments, status, text in the output): IMAGE, OUT, *.ffs are paths
     drivers: dict = field(default_factory=dict)     # file name -> bytes, written beside the image
-    output: Callable = None     # makes the output path what the case needs; returns the path to use
+    output: str = None          # what the output path is before the run (make_output)
     then: Callable = None       # (test, work directory) after the steps
     max_items: int = limits.MAX_ITEMS
 
@@ -190,17 +176,18 @@ def big(guid):
 
 
 INSERT = ("insert", "IMAGE", "-o", "OUT")
+NEW_FFS = {"new.ffs": driver(NEW, polarity=0)}
 CASES = [
     # Bad input: refused by every command that reads it.
     Case("not a firmware image", lambda: b"MZ" + bytes(5000),
          [(("list", "IMAGE"), 1, "not a firmware image"), (INSERT + ("new.ffs",), 1, "not a firmware image")],
-         {"new.ffs": driver(NEW, polarity=0)}),
+         NEW_FFS),
     Case("volume header checksum", lambda: corrupt(base(), 50),
          [(("list", "IMAGE"), 1, "header checksum fails"), (("check", "IMAGE"), 1, "header checksum fails"),
           (("extract", "IMAGE", CORE, "-o", "OUT"), 1, "header checksum fails")]),
     Case("file header checksum", lambda: corrupt(base(), 0x48 + 16),
          [(("list", "IMAGE"), 1, "header checksum fails"), (INSERT + ("new.ffs",), 1, "header checksum fails")],
-         {"new.ffs": driver(NEW, polarity=0)}),
+         NEW_FFS),
     Case("file runs past its volume", lambda: resealed(corrupt(base(), 0x48 + 22, 0x7F), 0x48),
          [(("list", "IMAGE"), 1, "truncated")]),
     Case("image cut short", lambda: base()[:0x2000], [(("list", "IMAGE"), 1, "truncated")]),
@@ -213,24 +200,24 @@ CASES = [
          [(("list", "IMAGE"), 0, f"{OTHER_GUID}, opaque (unknown GUID: not opened)"),
           (("check", "IMAGE"), 0, "(1 not opened): 0 problems"),
           (INSERT + ("new.ffs",), 1, "could not be opened, first volume at 0x0: file")],
-         {"new.ffs": driver(NEW, polarity=0)}),
+         NEW_FFS),
     Case("EFI standard compression",
          lambda: in_flash(dxe_volume(), lambda s: section(sections.COMPRESSION, len(s).to_bytes(4, "little") + b"\x01"
                                                           + bytes(8))),
          [(("list", "IMAGE"), 0, "EFI standard compression, 0x"), (INSERT + ("new.ffs",), 1, "could not be opened")],
-         {"new.ffs": driver(NEW, polarity=0)}),
+         NEW_FFS),
     Case("block map disagrees with the length", lambda: dxe_volume(blocks=(0x4000, 0x10)),
          [(("list", "IMAGE"), 0, "warning: block map covers 0x40000 bytes"),
           (("check", "IMAGE"), 1, "block map covers"),
           (INSERT + ("new.ffs",), 1, "its block map disagrees with its length")],
-         {"new.ffs": driver(NEW, polarity=0)}),
+         NEW_FFS),
     # The layout changes only where asked.
     Case("a new build replaces the file in its place", base,
          [(INSERT + ("a.ffs",), 0, "(a file replaced)")], {"a.ffs": driver(DRIVER_A, 0x400, polarity=0)},
          then=keeps_place),
     Case("the Volume Top File stays last", vtf_volume,
          [(INSERT + ("new.ffs",), 0, "0x2000 -> 0x2000 bytes"), (("check", "OUT"), 0, "0 problems")],
-         {"new.ffs": driver(NEW, polarity=0)}, then=top_file_stays),
+         NEW_FFS, then=top_file_stays),
     Case("no room before the Volume Top File", vtf_volume,
          [(INSERT + ("new.ffs",), 1, "is the Volume Top File at 0x1FA8")], {"new.ffs": driver(NEW, 0x2000, polarity=0)}),
     Case("a fixed file would move", fixed_volume,
@@ -249,9 +236,9 @@ CASES = [
          {"big.ffs": big(NEW)}),
     Case("insert, then remove", base,
          [(INSERT + ("new.ffs",), 0, "bytes free"), (("remove", "OUT", NEW, "-o", "BACK"), 0, "bytes free")],
-         {"new.ffs": driver(NEW, polarity=0)}, then=stock_files_again),
+         NEW_FFS, then=stock_files_again),
     Case("no room in a flash volume", lambda: volume([core(), driver(DRIVER_A)], name=DXE_NAME),
-         [(INSERT + ("new.ffs",), 1, "no room: the volume needs 0x")], {"new.ffs": driver(NEW, polarity=0)}),
+         [(INSERT + ("new.ffs",), 1, "no room: the volume needs 0x")], NEW_FFS),
     Case("remove a file that is not there", base, [(("remove", "IMAGE", NEW, "-o", "OUT"), 1, "no file")]),
     # Bounded work.
     Case("unpacking past the limit", lambda: unpacking(0x200000),
@@ -264,17 +251,17 @@ CASES = [
          lambda: volume([firmware_file(DRIVER_A, ffs.FREEFORM, section(sections.RAW, b"") * 1200)]),
          [(("list", "IMAGE"), 1, "more than 1000 volumes, files and sections")], max_items=1000),
     # Outputs that would put the input at risk.
-    Case("output is the input", base, [(INSERT + ("new.ffs",), 1, "is the input")], {"new.ffs": driver(NEW, polarity=0)},
-         output=same_path),
+    Case("output is the input", base, [(INSERT + ("new.ffs",), 1, "is the input")], NEW_FFS,
+         output="the input"),
     Case("output is a hard link to the input", base, [(INSERT + ("new.ffs",), 1, "is the input")],
-         {"new.ffs": driver(NEW, polarity=0)}, output=hard_link),
+         NEW_FFS, output="a hard link to the input"),
     Case("output is a symbolic link to the input", base, [(("remove", "IMAGE", DRIVER_A, "-o", "OUT"), 1, "is the input")],
-         output=symlink_to_input),
+         output="a symbolic link to the input"),
     Case("output is a directory", base, [(INSERT + ("new.ffs",), 1, "is a directory")],
-         {"new.ffs": driver(NEW, polarity=0)}, output=directory),
-    Case("output is a FIFO", base, [(("extract", "IMAGE", CORE, "-o", "OUT"), 1, "is a FIFO")], output=fifo),
+         NEW_FFS, output="a directory"),
+    Case("output is a FIFO", base, [(("extract", "IMAGE", CORE, "-o", "OUT"), 1, "is a FIFO")], output="a FIFO"),
     Case("output is a symbolic link to another file", base, [(INSERT + ("new.ffs",), 0, "bytes free")],
-         {"new.ffs": driver(NEW, polarity=0)}, output=symlink_to_other, then=written_through_link),
+         NEW_FFS, output="a symbolic link to another file", then=written_through_link),
 ]
 
 
@@ -314,7 +301,7 @@ class HandMadeImages(unittest.TestCase):
         for name, raw in case.drivers.items():
             with open(os.path.join(work, name), "wb") as sink:
                 sink.write(raw)
-        out = case.output(work, image, os.path.join(work, "OUT")) if case.output else os.path.join(work, "OUT")
+        out = make_output(case.output, work, image, os.path.join(work, "OUT"))
         paths = {"IMAGE": image, "OUT": out, "BACK": os.path.join(work, "BACK")}
         for arguments, status, texts in case.steps:
             argv = [paths.get(a, os.path.join(work, a) if a.endswith(".ffs") else a) for a in arguments]
