@@ -1,6 +1,8 @@
 """Shared by the image-tool tests: the tool's package, the stock emulator
 firmware (tests that need it skip without it), and running the command."""
+import contextlib
 import hashlib
+import io
 import os
 import subprocess
 import sys
@@ -56,6 +58,15 @@ def run(*args):
     """The tool as a command: (exit status, stdout, stderr)."""
     done = subprocess.run([sys.executable, TOOL, *map(str, args)], capture_output=True, text=True)
     return done.returncode, done.stdout, done.stderr
+
+
+def run_here(*args):
+    """The tool's command line in this process: (exit status, stdout, stderr)."""
+    from fwimage import cli
+    out, err = io.StringIO(), io.StringIO()
+    with contextlib.redirect_stdout(out), contextlib.redirect_stderr(err):
+        status = cli.main([str(a) for a in args])
+    return status, out.getvalue(), err.getvalue()
 
 
 def digest(path):

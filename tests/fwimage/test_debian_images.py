@@ -15,9 +15,10 @@ import struct
 import subprocess
 import tempfile
 import unittest
+from unittest import mock
 
 import support
-from fwimage import depex, ffs, guids
+from fwimage import depex, ffs, guids, operations
 
 PARSER = shutil.which("UEFIExtract")
 BLANK = ("image: no firmware volume: every byte is 0x00",)
@@ -116,7 +117,8 @@ class Table:
         ffs_path, out = os.path.join(work, "driver.ffs"), os.path.join(work, "out.fd")
         with open(ffs_path, "wb") as sink:
             sink.write(ffs.driver(guids.parse(support.DRIVER_GUID), minimal_pe32(), depex.all_of([]), "Parsed"))
-        status, _, err = support.run("insert", image, ffs_path, "-o", out)
+        with mock.patch.object(operations, "MEASURED_PAYLOAD", 0):    # the round trips measure the cost
+            status, _, err = support.run_here("insert", image, ffs_path, "-o", out)
         self.assertEqual(status, 0, err)
         warnings, report = parse(out)
         self.assertLessEqual(warnings, stock_warnings, "warnings the stock image does not give")

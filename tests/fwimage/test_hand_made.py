@@ -4,8 +4,6 @@ the result must show). Every run leaves its input as it was; a refused run
 prints one line, writes nothing and leaves the output path as it found it.
 The images are small volumes built here; a DXE volume sits compressed in
 an FV_IMAGE file of a flash volume, as in the emulator firmware."""
-import contextlib
-import io
 import os
 import stat
 import tempfile
@@ -16,7 +14,7 @@ from unittest import mock
 
 import support
 from support import firmware_file, lzma_section, volume
-from fwimage import cli, depex, ffs, guids, limits, operations, sections
+from fwimage import depex, ffs, guids, limits, operations, sections
 
 CORE = "D6A2CB7F-6A18-4E2F-B43B-9920A733700A"
 DRIVER_A = "11111111-2222-4333-8444-555555555501"
@@ -270,14 +268,6 @@ def read(work, name):
         return source.read()
 
 
-def run(*arguments):
-    """The command line, in this process: (status, stdout, stderr)."""
-    out, err = io.StringIO(), io.StringIO()
-    with contextlib.redirect_stdout(out), contextlib.redirect_stderr(err):
-        status = cli.main(list(arguments))
-    return status, out.getvalue(), err.getvalue()
-
-
 def shape(path):
     """What is at `path`: its kind, and a regular file's bytes."""
     if not os.path.lexists(path):
@@ -307,7 +297,7 @@ class HandMadeImages(unittest.TestCase):
             argv = [paths.get(a, os.path.join(work, a) if a.endswith(".ffs") else a) for a in arguments]
             written = [argv[i + 1] for i, a in enumerate(argv) if a == "-o"]
             before, left = support.digest(image), [shape(p) for p in written]
-            got, printed, err = run(*argv)
+            got, printed, err = support.run_here(*argv)
             self.assertEqual(got, status, f"{arguments[0]}: {err or printed}")
             for text in (texts,) if isinstance(texts, str) else texts:
                 self.assertIn(text, printed + err, arguments[0])
