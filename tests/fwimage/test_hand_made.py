@@ -148,6 +148,20 @@ def stock_files_again(test, work):
     test.assertEqual([name for name, _ in files_of(read(work, "BACK"))], [CORE, DRIVER_A, DRIVER_B])
 
 
+# The LZMA header's dictionary size in base(): flash volume, its first file
+# at 0x48, the GUID-defined section after the file header, the LZMA header
+# after the section's 0x18 bytes, the size after the properties byte.
+DICTIONARY_AT = 0x48 + 24 + 0x18 + 1
+
+
+def with_dictionary(raw, size):
+    return raw[:DICTIONARY_AT] + size.to_bytes(4, "little") + raw[DICTIONARY_AT + 4:]
+
+
+def dictionary_capped(test, work):
+    test.assertEqual(read(work, "OUT")[DICTIONARY_AT:DICTIONARY_AT + 4], (16 << 20).to_bytes(4, "little"))
+
+
 def written_through_link(test, work):
     test.assertTrue(os.path.islink(os.path.join(work, "OUT")))
     test.assertIn(NEW, [name for name, _ in files_of(read(work, "other.fd"))])
@@ -235,6 +249,8 @@ CASES = [
     Case("insert, then remove", base,
          [(INSERT + ("new.ffs",), 0, "bytes free"), (("remove", "OUT", NEW, "-o", "BACK"), 0, "bytes free")],
          NEW_FFS, then=stock_files_again),
+    Case("an LZMA header asking for a 100 MiB dictionary", lambda: with_dictionary(base(), 100 << 20),
+         [(INSERT + ("new.ffs",), 0, "bytes free")], NEW_FFS, then=dictionary_capped),
     Case("no room in a flash volume", lambda: volume([core(), driver(DRIVER_A)], name=DXE_NAME),
          [(INSERT + ("new.ffs",), 1, "no room: the volume needs 0x")], NEW_FFS),
     Case("remove a file that is not there", base, [(("remove", "IMAGE", NEW, "-o", "OUT"), 1, "no file")]),
