@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(mkdir -p "${1:-$root/build}" && cd "${1:-$root/build}" && pwd)
 . "$root/scripts/packages.sh"
 # shellcheck disable=SC2086
-"$root/scripts/deps.sh" $BUILD_PACKAGES $E2E_PACKAGES
+"$root/scripts/deps.sh" $BUILD_PACKAGES $E2E_PACKAGES $IMAGE_PACKAGES
 cd "$root"
 cmake --preset default -B "$build"
 cmake --build "$build"

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Firmware-image tool: `fwimage.py {depex,ffs,list,insert,extract} ...`;
+"""Firmware-image tool: `fwimage.py {depex,ffs,list,check,insert,remove,extract} ...`;
 see tools/fwimage/cli.py."""
 import os
 import sys

@@ -16,7 +16,7 @@ from collections import Counter
 from unittest import mock
 
 import support
-from fwimage import depex, errors, ffs, guids, lzma_section, operations, sections, volume, walk
+from fwimage import codecs, depex, errors, ffs, guids, layout, lzma_section, nodes, operations, sections
 
 MUTATIONS = (lambda b: b ^ 0xFF, lambda b: b ^ 0x01)
 FIRST_VOLUME_END = 0x200000
@@ -25,20 +25,15 @@ INNER_FILE_STRIDE = 16      # every 16th file of the DXE volume from the first, 
 
 def section_spans(data, base):
     """(offset, size) of each section header of a file's data."""
-    spans, at = [], 0
-    for s in sections.parse(data, ""):
-        at = sections.align(at, sections.ALIGNMENT)
-        spans.append((base + at, s.header_size))
-        at += len(s.raw)
-    return spans
+    return [(base + at, head) for at, _, head, _ in sections.headers(data)]
 
 
-def file_spans(vol, base, files):
+def file_spans(files, base):
     heads, sects = [], []
-    for at, file in files:
-        heads.append((base + at, file.header_size))
-        if file.type in walk.SECTIONED:
-            sects += section_spans(file.data, base + at + file.header_size)
+    for file in files:
+        heads.append((base + file.offset, file.header_size))
+        if file.type in nodes.SECTIONED:
+            sects += section_spans(file.data, base + file.offset + file.header_size)
     return heads, sects
 
 
@@ -53,13 +48,12 @@ def reseal_file(buffer, start, size):
     buffer[start + 16] = ffs.checksum8(buffer[start:start + 16] + buffer[start + 18:start + 23] + buffer[start + 24:start + size])
 
 
-def outer_kinds(found, dxe):
-    outer, base = found[0].volume, found[0].path[0][1]
-    holder_index = dxe.path[1][1]
-    chosen = outer.files[:4] + [outer.files[holder_index]]
-    heads, sects = file_spans(outer, base, chosen)
-    guided_at = base + outer.files[holder_index][0] + ffs.HEADER
-    return [("outer volume header", [(base, outer.header_length)], reseal_volume),
+def outer_kinds(dxe, outer):
+    files = list(outer.files())
+    holder = support.above(dxe, nodes.File)
+    heads, sects = file_spans(files[:4] + [holder], outer.offset)
+    guided_at = outer.offset + holder.offset + ffs.HEADER
+    return [("outer volume header", [(outer.offset, outer.header.header_length)], reseal_volume),
             ("outer file headers", heads, reseal_file),
             ("outer section headers", sects, None),
             ("GUID-defined section header", [(guided_at, 0x18)], None),
@@ -67,24 +61,31 @@ def outer_kinds(found, dxe):
 
 
 def inner_kinds(vol):
-    chosen = vol.files[::INNER_FILE_STRIDE] + vol.files[-1:]
-    heads, sects = file_spans(vol, 0, chosen)
+    files = list(vol.files())
+    heads, sects = file_spans(files[::INNER_FILE_STRIDE] + files[-1:], 0)
     ext_offset = int.from_bytes(vol.raw[52:54], "little")
-    return [("inner volume header", [(0, vol.header_length)], reseal_volume),
+    return [("inner volume header", [(0, vol.header.header_length)], reseal_volume),
             ("inner extended header", [(ext_offset, 20)] if ext_offset else [], None),
             ("inner file headers", heads, reseal_file),
             ("inner section headers", sects, None)]
 
 
 def read_outer(image):
-    operations.listing(image)
+    operations.listing(image, lambda line: None)
+
+
+def volume_at_0(raw):
+    return nodes.Volume(nodes.Reader(), nodes.Image(nodes.Reader(), raw), raw, 0, 0, 0)
 
 
 def read_inner(raw, driver):
-    vol = volume.parse(raw, 0, "inner")
-    walk.volume_tree(vol, (), "inner", [])
-    grown = volume.with_files(vol, len(vol.files), [driver], grow=True)
-    assert volume.parse(grown, 0, "grown").files[-1][1].raw == driver
+    """The DXE volume alone read whole (as an image of one volume), then
+    grown by one file as `insert` does."""
+    operations.listing(raw, lambda line: None)
+    vol = volume_at_0(raw)
+    files = list(vol.files())
+    grown = volume_at_0(layout.lay_out(vol, files, files + [driver], grow=True))
+    assert list(grown.files())[-1].raw == driver
 
 
 @support.needs_stock
@@ -112,23 +113,23 @@ class MutationSweep(unittest.TestCase):
 
     def test_every_mutation_refused_or_read(self):
         started = time.monotonic()
-        found, dxe = support.stock_dxe()
+        dxe, outer = support.stock_dxe(), support.outer_volume()
         counts = Counter()
         decoded = {}
-        real = lzma_section.decompress
+        real = codecs.LZMA.decode
 
-        def memoised(payload, where):
+        def memoised(payload, budget, where):
             key = bytes(payload)
             if key not in decoded:
-                decoded[key] = real(payload, where)
+                decoded[key] = real(payload, budget, where)
             return decoded[key]
 
-        with mock.patch.object(lzma_section, "decompress", memoised):
+        with mock.patch.object(codecs.LZMA, "decode", memoised):
             flash = bytearray(support.stock()[:FIRST_VOLUME_END])
-            unexpected = self.sweep(flash, outer_kinds(found, dxe), read_outer, counts)
+            unexpected = self.sweep(flash, outer_kinds(dxe, outer), read_outer, counts)
         driver = ffs.with_polarity(ffs.driver(guids.parse(support.DRIVER_GUID), b"MZ" + bytes(64),
                                               depex.all_of([]), "Sweep"), 1)
-        unexpected += self.sweep(bytearray(dxe.volume.raw), inner_kinds(dxe.volume),
+        unexpected += self.sweep(bytearray(dxe.raw), inner_kinds(dxe),
                                  lambda raw: read_inner(raw, driver), counts)
         kinds = sorted({kind for kind, _ in counts})
         for kind in kinds:

@@ -1,13 +1,27 @@
-"""Command line: depex, ffs, list, insert, extract. Bad input: one line on
-stderr, exit status 1, nothing written (outputs go through a temporary file
-renamed into place); misuse of the command line: status 2."""
+"""Command line: depex, ffs, list, check, insert, remove, extract. Bad
+input: one line on stderr, exit status 1, nothing written (see output.py
+for how outputs are written); misuse of the command line: status 2; a
+problem `check` finds: status 1; standard output closed early (a pager or
+`head` quitting): status 141, quietly."""
 import argparse
 import os
+import re
 import sys
-import tempfile
 
-from . import depex, ffs, guids, operations
+from . import depex, ffs, guids, operations, output
 from .errors import FwError
+from .limits import DEFAULT_UNPACKED, Budget
+
+_SIZE = re.compile(r"(\d+)([KMG]?)(i?B)?", re.I)
+
+
+def _size(text):
+    """A byte count: 1048576, 512K, 256M, 1G (binary units)."""
+    found = _SIZE.fullmatch(text.strip())
+    if not found:
+        raise argparse.ArgumentTypeError(f"not a size: {text!r}")
+    return int(found.group(1)) << {"": 0, "K": 10, "M": 20, "G": 30}[found.group(2).upper()]
+
 
 def _read(path, what):
     try:
@@ -17,62 +31,67 @@ def _read(path, what):
         raise FwError(f"cannot read {what} {path}: {error.strerror}") from None
 
 
-def _umask():
-    mask = os.umask(0)
-    os.umask(mask)
-    return mask
-
-
-def _write(path, data):
-    """`data` to `path` through a temporary file in the same directory."""
-    directory = os.path.dirname(os.path.abspath(path))
-    temporary = None
-    try:
-        handle, temporary = tempfile.mkstemp(dir=directory, prefix=".fwimage-")
-        os.fchmod(handle, 0o666 & ~_umask())  # as a plain open() would create it, not mkstemp's 0600
-        with os.fdopen(handle, "wb") as sink:
-            sink.write(data)
-        os.replace(temporary, path)
-    except OSError as error:
-        if temporary and os.path.exists(temporary):
-            os.unlink(temporary)
-        raise FwError(f"cannot write {path}: {error.strerror}") from None
-
-
 def _depex(args):
-    _write(args.output, depex.all_of([guids.protocol(p) for p in args.protocol]))
+    output.write(args.output, depex.all_of([guids.protocol(p) for p in args.protocol]))
 
 
 def _ffs(args):
+    inputs = [args.pe32] + ([args.depex] if args.depex else [])
+    output.target(args.output, inputs)
     program = _read(args.depex, "dependency expression") if args.depex else None
     if program is not None:
         depex.decode(program)
     pe32 = _read(args.pe32, "PE32 image")
     if pe32[:2] != b"MZ":
         raise FwError(f"{args.pe32}: not a PE32 image (no MZ header)")
-    _write(args.output, ffs.driver(guids.parse(args.guid), pe32, program, args.ui, args.version))
+    output.write(args.output, ffs.driver(guids.parse(args.guid), pe32, program, args.ui, args.version), inputs)
 
 
 def _list(args):
-    print("\n".join(operations.listing(_read(args.image, "image"))))
+    operations.listing(_read(args.image, "image"), print, Budget(args.max_unpacked))
 
 
-def _insert(args):
-    image = _read(args.image, "image")
-    files = [(path, _read(path, "firmware file")) for path in args.files]
-    volume_guid = guids.parse(args.volume) if args.volume else None
-    out, report = operations.insert(image, files, volume_guid)
-    _write(args.output, out)
+def _check(args):
+    problems, counts = operations.check(_read(args.image, "image"), print, Budget(args.max_unpacked))
+    print(f"checked {counts['volumes']} volumes, {counts['files']} files, {counts['sections']} sections "
+          f"({counts['not opened']} not opened): {problems} problems")
+    return 1 if problems else 0
+
+
+def _edit(args, run):
+    inputs = [args.image] + getattr(args, "files", [])
+    output.target(args.output, inputs)
+    volume = guids.parse(args.volume) if args.volume else None
+    out, report = run(_read(args.image, "image"), volume, Budget(args.max_unpacked))
+    output.write(args.output, out, inputs)
     print("\n".join(report))
 
 
+def _insert(args):
+    files = [(path, _read(path, "firmware file")) for path in args.files]
+    _edit(args, lambda image, volume, budget: operations.insert(image, files, volume, budget))
+
+
+def _remove(args):
+    names = [guids.parse(text) for text in args.guids]
+    _edit(args, lambda image, volume, budget: operations.remove(image, names, volume, budget))
+
+
 def _extract(args):
-    _write(args.output, operations.extract(_read(args.image, "image"), guids.parse(args.guid)))
+    output.target(args.output, [args.image])
+    found = operations.extract(_read(args.image, "image"), guids.parse(args.guid), Budget(args.max_unpacked))
+    output.write(args.output, found, [args.image])
 
 
 def parser():
     top = argparse.ArgumentParser(prog="fwimage", description="Firmware files and firmware images.")
     commands = top.add_subparsers(dest="command", required=True)
+    unpacked = argparse.ArgumentParser(add_help=False)
+    unpacked.add_argument("--max-unpacked", type=_size, default=DEFAULT_UNPACKED, metavar="SIZE",
+                          help=f"bytes one read of the image may unpack, all sections together "
+                               f"(default {DEFAULT_UNPACKED >> 20}M)")
+    volume = argparse.ArgumentParser(add_help=False)
+    volume.add_argument("--volume", help="GUID of the target volume (default: the DXE volume)")
 
     command = commands.add_parser("depex", help="DXE dependency expression: all protocols installed")
     command.add_argument("--protocol", action="append", default=[],
@@ -89,18 +108,30 @@ def parser():
     command.add_argument("-o", "--output", required=True)
     command.set_defaults(run=_ffs)
 
-    command = commands.add_parser("list", help="volumes, files and sections of an image")
+    command = commands.add_parser("list", parents=[unpacked], help="volumes, files and sections of an image")
     command.add_argument("image")
     command.set_defaults(run=_list)
 
-    command = commands.add_parser("insert", help="put driver files into the image's DXE volume")
+    command = commands.add_parser("check", parents=[unpacked],
+                                  help="every rule the tool knows, over the whole image; exit 1 on any problem")
+    command.add_argument("image")
+    command.set_defaults(run=_check)
+
+    command = commands.add_parser("insert", parents=[unpacked, volume],
+                                  help="put driver files into the image's DXE volume")
     command.add_argument("image")
     command.add_argument("files", nargs="+", metavar="FILE.ffs")
     command.add_argument("-o", "--output", required=True)
-    command.add_argument("--volume", help="GUID of the target volume (default: the DXE volume)")
     command.set_defaults(run=_insert)
 
-    command = commands.add_parser("extract", help="one file of the image, by GUID")
+    command = commands.add_parser("remove", parents=[unpacked, volume],
+                                  help="take files out of the image's DXE volume, by GUID")
+    command.add_argument("image")
+    command.add_argument("guids", nargs="+", metavar="GUID")
+    command.add_argument("-o", "--output", required=True)
+    command.set_defaults(run=_remove)
+
+    command = commands.add_parser("extract", parents=[unpacked], help="one file of the image, by GUID")
     command.add_argument("image")
     command.add_argument("guid")
     command.add_argument("-o", "--output", required=True)
@@ -111,8 +142,12 @@ def parser():
 def main(argv=None):
     args = parser().parse_args(argv)
     try:
-        args.run(args)
+        return args.run(args) or 0
     except FwError as error:
         print(f"fwimage: {error}", file=sys.stderr)
         return 1
-    return 0
+    except BrokenPipeError:
+        # Nothing more can reach the reader; keep the interpreter's final
+        # flush from complaining about it.
+        os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
+        return 141

@@ -5,7 +5,7 @@ import struct
 from dataclasses import dataclass
 
 from . import guids, sections
-from .errors import need
+from .errors import FwError, need
 
 HEADER, HEADER2 = 24, 32
 MAX_SMALL = 0xFFFFFF        # largest size a 24-byte header can give
@@ -52,6 +52,10 @@ def attributes_of(raw):
     return raw[_ATTRIBUTES]
 
 
+def header_size_of(raw):
+    return HEADER2 if raw[_ATTRIBUTES] & ATTRIB_LARGE_FILE else HEADER
+
+
 def alignment(attributes):
     """Data alignment in bytes given by the attributes."""
     index = (attributes & ATTRIB_DATA_ALIGNMENT) >> 3
@@ -78,12 +82,16 @@ class File:
 
     @property
     def alive(self):
-        """A file in use: the highest state bit set is DATA_VALID or MARKED_FOR_UPDATE
-        (not deleted, header not invalid, not still being written)."""
-        return 1 << (self.state & 0x3F).bit_length() >> 1 in (DATA_VALID, MARKED_FOR_UPDATE)
+        return alive(self.state)
 
     def describe(self):
         return TYPE_NAMES.get(self.type, f"0x{self.type:02X}")
+
+
+def alive(state):
+    """A file in use: the highest state bit set is DATA_VALID or MARKED_FOR_UPDATE
+    (not deleted, header not invalid, not still being written)."""
+    return 1 << (state & 0x3F).bit_length() >> 1 in (DATA_VALID, MARKED_FOR_UPDATE)
 
 
 def header_sum_ok(head):
@@ -91,38 +99,60 @@ def header_sum_ok(head):
     return (sum(head) - head[_STATE] - head[_FILE_SUM]) & 0xFF == 0
 
 
-def parse(buf, at, limit, polarity, where):
-    """The file whose header starts at `at`; it must end by `limit`."""
-    need(at + HEADER <= limit, f"{where}: file header cut short at 0x{at:X}")
-    attributes = buf[at + _ATTRIBUTES]
-    head_size = HEADER2 if attributes & ATTRIB_LARGE_FILE else HEADER
-    need(at + head_size <= limit, f"{where}: large-file header cut short at 0x{at:X}")
-    if head_size == HEADER2:
-        size = struct.unpack_from("<Q", buf, at + HEADER)[0]
+def read_header(buf, at, limit):
+    """(header size, size) of the file whose header starts at `at`, checked
+    to end by `limit`; FwError (without a place) if it does not."""
+    if at + HEADER > limit:
+        raise FwError(f"file header cut short at 0x{at:X}")
+    if buf[at + _ATTRIBUTES] & ATTRIB_LARGE_FILE:
+        if at + HEADER2 > limit:
+            raise FwError(f"large-file header cut short at 0x{at:X}")
+        head_size, size = HEADER2, struct.unpack_from("<Q", buf, at + HEADER)[0]
     else:
-        size = int.from_bytes(buf[at + _SIZE:at + _SIZE + 3], "little")
-    name = bytes(buf[at:at + 16])
-    what = f"{where}: file {guids.text(name)} at 0x{at:X}"
-    head = buf[at:at + head_size]
-    need(header_sum_ok(head), f"{what}: header checksum fails")
-    need(size >= head_size, f"{what}: size 0x{size:X} is below its header")
-    need(at + size <= limit, f"{what}: truncated (0x{size:X} bytes, 0x{limit - at:X} left)")
-    raw = bytes(buf[at:at + size])
-    state = state_byte(buf[at + _STATE], polarity)
-    found = File(name, buf[at + _TYPE], attributes, state, raw)
-    if found.alive:
+        head_size, size = HEADER, buf[at + _SIZE] | buf[at + _SIZE + 1] << 8 | buf[at + _SIZE + 2] << 16
+    if size < head_size:
+        raise FwError(f"size 0x{size:X} is below its header")
+    if at + size > limit:
+        raise FwError(f"truncated (0x{size:X} bytes, 0x{limit - at:X} left)")
+    return head_size, size
+
+
+def integrity_problems(raw, head_size, polarity):
+    """What fails of a whole file's two integrity bytes (the data's only
+    while the file is in use)."""
+    found = [] if header_sum_ok(raw[:head_size]) else ["header checksum fails"]
+    if alive(state_byte(raw[_STATE], polarity)):
         file_sum = raw[_FILE_SUM]
-        if attributes & ATTRIB_CHECKSUM:
-            need((sum(raw[head_size:]) + file_sum) & 0xFF == 0, f"{what}: data checksum fails")
-        else:
-            need(file_sum == FIXED_CHECKSUM, f"{what}: data checksum byte 0x{file_sum:02X}, not 0x{FIXED_CHECKSUM:02X}")
+        if raw[_ATTRIBUTES] & ATTRIB_CHECKSUM:
+            if (sum(raw[head_size:]) + file_sum) & 0xFF:
+                found.append("data checksum fails")
+        elif file_sum != FIXED_CHECKSUM:
+            found.append(f"data checksum byte 0x{file_sum:02X}, not 0x{FIXED_CHECKSUM:02X}")
     return found
 
 
-def build(name, file_type, data, polarity=0, attributes=0):
-    """A whole file: header with both integrity bytes and valid state, then `data`."""
+def parse(buf, at, limit, polarity, where):
+    """The file whose header starts at `at`; it must end by `limit` and its
+    integrity bytes hold."""
+    try:
+        head_size, size = read_header(buf, at, limit)
+    except FwError as error:
+        raise FwError(f"{where}: {error}") from None
+    raw = bytes(buf[at:at + size])
+    what = f"{where}: file {guids.text(raw[:16])} at 0x{at:X}"
+    for problem in integrity_problems(raw, head_size, polarity):
+        raise FwError(f"{what}: {problem}")
+    return File(raw[:16], raw[_TYPE], raw[_ATTRIBUTES], state_byte(raw[_STATE], polarity), raw)
+
+
+def build(name, file_type, data, polarity=0, attributes=0, large_ok=True, state=None):
+    """A whole file: header with both integrity bytes and `state` as stored
+    (default: valid, for the polarity), then `data`. `large_ok`: the file
+    goes into an FFS3 volume, which alone may hold the large-file header."""
     size = HEADER + len(data)
     if size > MAX_SMALL:
+        need(large_ok, f"a file of 0x{size:X} bytes needs the large-file header, which only an FFS3 volume "
+                       f"may hold (limit 0x{MAX_SMALL:X} bytes)")
         attributes |= ATTRIB_LARGE_FILE
         size = HEADER2 + len(data)
     head = bytearray(name + struct.pack("<BBBB", 0, 0, file_type, attributes) + bytes(4))
@@ -132,13 +162,15 @@ def build(name, file_type, data, polarity=0, attributes=0):
         head[_SIZE:_SIZE + 3] = size.to_bytes(3, "little")
     head[_HEADER_SUM] = checksum8(head)
     head[_FILE_SUM] = checksum8(data) if attributes & ATTRIB_CHECKSUM else FIXED_CHECKSUM
-    head[_STATE] = state_byte(STATE_VALID, polarity)
+    head[_STATE] = state_byte(STATE_VALID, polarity) if state is None else state
     return bytes(head) + data
 
 
-def rebuilt(file, data, polarity):
-    """`file` with new data: same name, type and attributes (size bits redone)."""
-    return build(file.name, file.type, data, polarity, file.attributes & ~ATTRIB_LARGE_FILE)
+def rebuilt(file, data, polarity, large_ok=True):
+    """`file` with new data: same name, type, attributes (size bits redone)
+    and state."""
+    return build(file.name, file.type, data, polarity, file.attributes & ~ATTRIB_LARGE_FILE, large_ok,
+                 state_byte(file.state, polarity))
 
 
 def with_polarity(raw, polarity):
@@ -166,6 +198,7 @@ def driver(name, pe32, depex, ui, version=None):
 def load_driver(raw, where):
     """A standalone driver file, checked: one file, type DRIVER, one PE32, well-formed sections."""
     need(len(raw) >= HEADER, f"{where}: not a firmware file ({len(raw)} bytes)")
+    need(header_sum_ok(raw[:header_size_of(raw)]), f"{where}: not a firmware file (header checksum fails)")
     polarity = 1 if raw[_STATE] & 0x80 else 0
     found = parse(raw, 0, len(raw), polarity, where)
     need(len(found.raw) == len(raw), f"{where}: 0x{len(raw) - len(found.raw):X} bytes after the file")

@@ -22,7 +22,8 @@ def text(raw):
 
 FFS2 = parse("8C8CE578-8A3D-4F1C-9935-896185C32DD3")
 FFS3 = parse("5473C07A-3DCB-4DCA-BD6F-1E9689E7349A")
-LZMA = parse("EE4E5898-3914-4259-9D6E-DC7BD79403CF")
+# The Volume Top File: last in its volume, ending at the volume's end.
+VOLUME_TOP_FILE = parse("1BA0062E-C779-4582-8566-336AE8F78F09")
 ERASED = b"\xff" * 16
 
 GUIDS_HEADER = os.path.join(os.path.dirname(__file__), "..", "..", "platform", "guids.h")

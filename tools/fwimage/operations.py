@@ -1,125 +1,171 @@
-"""The tool's three image operations: insert, extract and the listing."""
-from . import depex, ffs, guids, lzma_section, rebuild, sections, volume, walk
+"""The tool's image operations: list, check, extract, and the two edits,
+insert and remove. An edit reads the image (the target volume is the one
+named, else the DXE volume), lays the target's files out again, rebuilds
+every container above it, and reads the whole result back against the
+original before handing it over."""
+from . import ffs, guids, layout, rebuild, verify
 from .errors import FwError, need
+from .limits import Budget
+from .listing import Listing
+from .nodes import File, Image, Reader, Visitor, Volume
+from .rules import Rules
 
 
-def insert(image, files, volume_guid=None):
-    """The image with the driver files (whole-file bytes) put into the DXE
-    volume (or the one named), a same-named file replaced; and report lines."""
-    drivers = [ffs.load_driver(raw, name) for name, raw in files]
-    names = [d.name for d in drivers]
-    for name in names:
-        need(names.count(name) == 1, f"file {guids.text(name)} is given twice")
-    found = walk.walk(image)
-    target = walk.named_volume(found, volume_guid) if volume_guid else walk.dxe_volume(found)
-    vol = target.volume
-    first = next((i for i, (_, f) in enumerate(vol.files) if f.name in names and f.alive), len(vol.files))
-    new_files = [ffs.with_polarity(d.raw, vol.polarity) for d in drivers]
-    in_flash = len(target.path) == 1     # laid in the image itself: its length is fixed
-    grown = volume.with_files(vol, first, volume.kept_files(vol, first, names) + new_files, grow=not in_flash)
-    changes = rebuild.Changes()
-    out = rebuild.replace(image, target.path, grown, changes)
-    _check_inserted(out, target, drivers)
-    lines = _report(vol, grown, changes, replaced=first < len(vol.files))
-    if not in_flash:
-        offset = target.path[0][1]
-        before, after = (volume.parse(i, offset, "image").free for i in (image, out))
-        lines.append(f"volume at 0x{offset:X} (flash): 0x{before:X} -> 0x{after:X} bytes free")
-    return out, lines
+def listing(image, emit, budget=None):
+    """Each line of the listing to `emit`, as the walk reaches it."""
+    lines = Listing(emit)
+    Image(Reader(budget, strict=True, report=lines.warning), image).accept(lines)
 
 
-def _check_inserted(image, target, drivers):
-    """The written image read back: the files are there, byte for byte."""
-    again = [f.volume for f in walk.walk(image) if f.path == target.path]
-    need(again, "internal: the volume is not where it was")
-    present = {f.name: f for _, f in again[0].files if f.alive}
-    for d in drivers:
-        need(d.name in present and _standalone(present[d.name].raw) == _standalone(d.raw),
-             f"internal: file {guids.text(d.name)} did not read back")
+def check(image, emit, budget=None):
+    """Every problem to `emit`, one line each, as the walk finds it; returns
+    (how many, what was read)."""
+    problems = 0
+
+    def report(problem):
+        nonlocal problems
+        problems += 1
+        emit(str(problem))
+
+    rules = Rules()
+    Image(Reader(budget, strict=False, report=report), image).accept(rules)
+    return problems, rules.counts
 
 
-def _standalone(raw):
-    return ffs.with_polarity(raw, 0)
+class _Found(Exception):
+    pass
 
 
-def _report(old, new_raw, changes, replaced):
-    new = volume.parse(new_raw, 0, "new volume")
-    lines = [f"volume {_name(old)}: 0x{old.length:X} -> 0x{new.length:X} bytes, 0x{new.free:X} free"
-             + (" (a file replaced)" if replaced else "")]
-    for what, old_payload, new_payload, old_content in changes.compressed:
-        # The old payload may come from another encoder: the change's cost is
-        # measured against the old content compressed alike.
-        _, dict_size, _ = lzma_section.header(old_payload)
-        baseline = len(lzma_section.compress(old_content, dict_size))
-        lines.append(f"{what}: 0x{len(old_payload):X} -> 0x{len(new_payload):X} bytes; this insert costs "
-                     f"{len(new_payload) - baseline} compressed bytes (against the old content recompressed alike)")
-    return lines
+class _Extract(Visitor):
+    def __init__(self, name):
+        self.name = name
+
+    def visit_file(self, file):
+        if file.name == self.name and file.alive:
+            raise _Found(ffs.with_polarity(bytes(file.raw), 0))
+        self.descend(file)
 
 
-def extract(image, guid):
-    """A file of the image by name, in the standalone state convention."""
-    for found in walk.walk(image):
-        for _, f in found.volume.files:
-            if f.name == guid and f.alive:
-                return _standalone(f.raw)
+def extract(image, guid, budget=None):
+    """The first file of that name, in the standalone state convention."""
+    try:
+        Image(Reader(budget), image).accept(_Extract(guid))
+    except _Found as found:
+        return found.args[0]
     raise FwError(f"no file {guids.text(guid)} in the image")
 
 
-def _name(vol):
-    return guids.text(vol.name) if vol.name else "(no name)"
+def insert(image, files, volume_guid=None, budget=None):
+    """The image with the driver files ([(path, whole-file bytes)]) in the
+    target volume: a file of the same name replaced in its place, the
+    others added after the volume's last file; and report lines."""
+    drivers = [ffs.load_driver(raw, path) for path, raw in files]
+    names = [d.name for d in drivers]
+    for name in names:
+        need(names.count(name) == 1, f"file {guids.text(name)} is given twice")
+    edit = _Edit(image, volume_guid, budget)
+    polarity = edit.target.header.polarity
+    entries, replaced = layout.plan_insert(edit.files, [(d.name, ffs.with_polarity(d.raw, polarity)) for d in drivers])
+    return edit.apply(entries, set(names), "insert", "a file replaced" if replaced else None)
 
 
-_FILE_SYSTEMS = {guids.FFS2: "FFS2", guids.FFS3: "FFS3"}
+def remove(image, guids_to_remove, volume_guid=None, budget=None):
+    """The image without the named files of the target volume; the volume
+    keeps its length, the space becomes free (or a pad file where files
+    follow)."""
+    edit = _Edit(image, volume_guid, budget)
+    names = set(guids_to_remove)
+    entries = layout.plan_remove(edit.files, names, edit.target.where)
+    return edit.apply(entries, names, "remove", None, grow=False)
 
 
-def listing(image):
-    """Lines of the listing: volumes, their files and sections, indented by
-    depth. A volume's offset is in the image, or in the data of the section
-    that holds it; a file's in its volume; a section's in its file's data or
-    in the data of the section that holds it."""
-    lines = []
+class _Edit:
+    """One edit of one image: the read, the target and its files."""
 
-    def visit(kind, depth, item, offset):
-        pad = "  " * depth
-        if kind == "volume":
-            system = _FILE_SYSTEMS.get(item.fs_guid, guids.text(item.fs_guid))
-            lines.append(f"{pad}volume {_name(item)} at 0x{offset:X} size 0x{item.length:X} fs {system} "
-                         f"erase-polarity {item.polarity} free 0x{item.free:X}")
-        elif kind == "file":
-            ui = _ui_name(item)
-            lines.append(f"{pad}file {guids.text(item.name)} {item.describe()} at 0x{offset:X} size 0x{len(item.raw):X}"
-                         + ("" if item.alive else f" state 0x{item.state:02X}") + (f' "{ui}"' if ui else ""))
-        else:
-            lines.append(f"{pad}section {sections.describe(item)} at 0x{offset:X} size 0x{len(item.raw):X}"
-                         + _section_detail(item))
+    def __init__(self, image, volume_guid, budget):
+        self.image, self.volume_guid = image, volume_guid
+        self.budget = budget or Budget()
+        self.before = survey(image, self.budget, volume_guid)
+        self.target = _target(self.before, volume_guid)
+        self.files = list(self.target.files())
 
-    walk.walk(image, visit)
-    return lines
+    def apply(self, entries, changed, verb, note, grow=True):
+        target = self.target
+        in_flash = isinstance(target.parent, Image)
+        changes = rebuild.Changes()
+        out = rebuild.replace(self.image, target, layout.lay_out(target, self.files, entries, grow and not in_flash),
+                              changes)
+        keys = _path_keys(target)
+        expected = verify.expected_files(entries, target.header.polarity)
+        costs = [_cost(section, old_size, new_size, verb) for section, old_size, new_size in changes.compressed]
+        old, top = target.header, _top(target)
+        at, length, free = top.offset, top.length, top.free
+        # What was read of the old image goes before the new one is read.
+        del changes, entries, self.files, self.target, target, top
+        self.before.target = None
+        after = survey(out, self.budget.fresh(), None, find_target=False)
+        verify.compare(self.before, after, *keys, expected, changed)
+        need(out[:at] == self.image[:at] and out[at + length:] == self.image[at + length:],
+             "the new image changed outside the volume it edits; nothing written")
+        new = after.volumes[keys[0]]
+        lines = [f"volume {_name(old)}: 0x{old.length:X} -> 0x{new.length:X} bytes, 0x{new.free:X} free"
+                 + (f" ({note})" if note else "")] + costs
+        if not in_flash:
+            lines.append(f"volume at 0x{at:X} (flash): 0x{free:X} -> 0x{after.volumes[(at,)].free:X} bytes free")
+        return out, lines
 
 
-def _ui_name(file):
-    if not file.alive or file.type not in walk.SECTIONED:
-        return None
-    for s in sections.parse(file.data, "file"):
-        if s.type == sections.USER_INTERFACE:
-            return sections.utf16_text(s.body)
-    return None
+def survey(image, budget, volume_guid, find_target=True):
+    survey = verify.Survey(volume_guid, find_target)
+    Image(Reader(budget, strict=True, report=survey.report), image).accept(survey)
+    return survey
 
 
-def _section_detail(section):
-    """What a section says of itself: GUID and unpacked size, expression, name."""
-    if section.type == sections.GUID_DEFINED:
-        info, payload = sections.guid_defined(section)
-        if info.guid == guids.LZMA:
-            return f" {guids.text(info.guid)} LZMA, 0x{lzma_section.header(payload)[2]:X} bytes unpacked"
-        return f" {guids.text(info.guid)}"
-    if section.type == sections.DXE_DEPEX:
-        try:
-            return ": " + " ".join(depex.decode(section.body))
-        except FwError as error:
-            return f" ({error})"
-    if section.type == sections.USER_INTERFACE:
-        return f' "{sections.utf16_text(section.body)}"'
-    if section.type == sections.VERSION:
-        return f' "{sections.utf16_text(section.body[2:])}"'
-    return ""
+def _target(survey, volume_guid):
+    target = survey.target
+    if target is None:
+        what = f"no volume named {guids.text(volume_guid)}" if volume_guid else "no volume holds DXE drivers"
+        if survey.opaque:
+            what += f"; {len(survey.opaque)} section(s) could not be opened, first {survey.opaque[0]}"
+        raise FwError(what)
+    rebuild.check_path(target)
+    return target
+
+
+def _path_keys(target):
+    """(the target's key, {key of each volume above it: the file leading down})."""
+    above, node = {}, target.parent
+    while node is not None:
+        if isinstance(node, Volume):
+            step = target.key[len(node.key)]
+            above[node.key] = step[:2]
+        node = node.parent
+    return target.key, above
+
+
+def _name(header):
+    return guids.text(header.name) if header.name else "(no name)"
+
+
+def _top(node):
+    while not isinstance(node.parent, Image):
+        node = node.parent
+    return node
+
+
+# Only an old payload up to this size is packed a second time, unchanged,
+# to measure what the change costs in compressed bytes.
+MEASURED_PAYLOAD = 8 << 20
+
+
+def _cost(section, old_size, new_size, verb):
+    """What the change costs in compressed bytes, against the old content
+    packed alike (the old payload may come from another encoder)."""
+    file = section.parent
+    while not isinstance(file, File):
+        file = file.parent
+    line = f"{section.codec.name} section of file {guids.text(file.name)}: 0x{old_size:X} -> 0x{new_size:X} bytes"
+    if old_size > MEASURED_PAYLOAD:
+        return f"{line} (cost not measured: over 0x{MEASURED_PAYLOAD:X} bytes)"
+    baseline = len(section.codec.encode(section.content, section.payload))
+    return f"{line}; this {verb} costs {new_size - baseline} compressed bytes (against the old content recompressed alike)"

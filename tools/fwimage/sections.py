@@ -5,7 +5,7 @@ import struct
 from dataclasses import dataclass
 
 from . import guids
-from .errors import need
+from .errors import FwError, need
 
 COMPRESSION, GUID_DEFINED, DISPOSABLE = 0x01, 0x02, 0x03
 PE32, PIC, TE, DXE_DEPEX, VERSION, USER_INTERFACE = 0x10, 0x11, 0x12, 0x13, 0x14, 0x15
@@ -59,9 +59,12 @@ def header(section_type, size, head):
     return struct.pack("<II", LARGE | section_type << 24, size)
 
 
-def build(section_type, body):
-    """A section: its header, then `body`."""
+def build(section_type, body, large_ok=True):
+    """A section: its header, then `body`. `large_ok`: its file lies in an
+    FFS3 volume, which alone may hold the large section header."""
     head = header_size(len(body))
+    need(head == 4 or large_ok, f"a section of 0x{head + len(body):X} bytes needs the large section header, "
+                                f"which only an FFS3 volume may hold (limit 0x{LARGE - 1:X} bytes)")
     return header(section_type, head + len(body), head) + body
 
 
@@ -77,53 +80,82 @@ def version(text, build_number=0):
     return build(VERSION, struct.pack("<H", build_number) + ucs2(text))
 
 
-def build_guid_defined(info, payload):
+def build_guid_defined(info, payload, large_ok=True):
     """A GUID-defined section: the header keeps the given DataOffset's layout."""
     common = header_size(20 + len(info.extra) + len(payload))
+    need(common == 4 or large_ok, f"a GUID-defined section of 0x{24 + len(info.extra) + len(payload):X} bytes needs "
+                                  f"the large section header, which only an FFS3 volume may hold (limit 0x{LARGE - 1:X} bytes)")
     data_offset = common + 20 + len(info.extra)
     fields = info.guid + struct.pack("<HH", data_offset, info.attributes) + info.extra
     return header(GUID_DEFINED, data_offset + len(payload), common) + fields + payload
 
 
-def parse(data, where):
-    """The sections of `data`, in order, each 4-byte aligned from its start."""
-    found, at = [], 0
+def read_header(data, at):
+    """(type, header size, size) of the section at `at` of `data`, checked
+    to lie inside `data`; FwError (without a place) if it does not."""
+    if at + 4 > len(data):
+        raise FwError(f"section header cut short at 0x{at:X}")
+    size, head = data[at] | data[at + 1] << 8 | data[at + 2] << 16, 4
+    if size == LARGE:
+        if at + 8 > len(data):
+            raise FwError(f"large section header cut short at 0x{at:X}")
+        size, head = struct.unpack_from("<I", data, at + 4)[0], 8
+    if size < head:
+        raise FwError(f"section at 0x{at:X} has size 0x{size:X}, below its header")
+    if at + size > len(data):
+        raise FwError(f"section at 0x{at:X} (0x{size:X} bytes) runs past its container")
+    return data[at + 3], head, size
+
+
+def headers(data):
+    """(offset, type, header size, size) of each section of `data`, each
+    4-byte aligned from the start."""
+    at = 0
     while True:
-        at = align(at, ALIGNMENT)
+        at = (at + ALIGNMENT - 1) & -ALIGNMENT
         if at >= len(data):
-            return found
-        need(at + 4 <= len(data), f"{where}: section header cut short at 0x{at:X}")
-        size = int.from_bytes(data[at:at + 3], "little")
-        head = 4
-        if size == LARGE:
-            need(at + 8 <= len(data), f"{where}: large section header cut short at 0x{at:X}")
-            size = struct.unpack_from("<I", data, at + 4)[0]
-            head = 8
-        need(size >= head, f"{where}: section at 0x{at:X} has size 0x{size:X}, below its header")
-        need(at + size <= len(data), f"{where}: section at 0x{at:X} (0x{size:X} bytes) runs past its container")
-        found.append(Section(data[at + 3], bytes(data[at:at + size]), head))
+            return
+        kind, head, size = read_header(data, at)
+        yield at, kind, head, size
         at += size
 
 
-def join(built):
-    """Sections laid one after the other, each 4-byte aligned (zero fill)."""
-    out = bytearray()
+def parse(data, where):
+    """The sections of `data`, in order."""
+    found = []
+    try:
+        for at, kind, head, size in headers(data):
+            found.append(Section(kind, bytes(data[at:at + size]), head))
+    except FwError as error:
+        raise FwError(f"{where}: {error}") from None
+    return found
+
+
+def join(built, out=None):
+    """Sections laid one after the other (after `out`, if given), each
+    4-byte aligned (zero fill)."""
+    out = bytearray() if out is None else out
     for raw in built:
         out += b"\0" * (align(len(out), ALIGNMENT) - len(out))
         out += raw
-    return bytes(out)
+    return out
+
+
+def guid_header(raw, head):
+    """The GUID-defined header of a whole section's bytes (`head`: its common
+    header's size)."""
+    need(len(raw) >= head + 20, "GUID-defined section header cut short")
+    guid = bytes(raw[head:head + 16])
+    data_offset, attributes = struct.unpack_from("<HH", raw, head + 16)
+    need(head + 20 <= data_offset <= len(raw),
+         f"GUID-defined section {guids.text(guid)}: DataOffset 0x{data_offset:X} outside the section")
+    return GuidDefined(guid, data_offset, attributes, bytes(raw[head + 20:data_offset]))
 
 
 def guid_defined(section):
     """The GUID-defined header of a section and its payload."""
-    body = section.body
-    need(len(body) >= 20, "GUID-defined section header cut short")
-    guid = body[:16]
-    data_offset, attributes = struct.unpack_from("<HH", body, 16)
-    fixed_end = section.header_size + 20
-    need(fixed_end <= data_offset <= len(section.raw),
-         f"GUID-defined section {guids.text(guid)}: DataOffset 0x{data_offset:X} outside the section")
-    return GuidDefined(guid, data_offset, attributes, section.raw[fixed_end:data_offset]), section.raw[data_offset:]
+    info = guid_header(section.raw, section.header_size)
+    return info, section.raw[info.data_offset:]
 
 
 def utf16_text(body):
