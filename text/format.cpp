@@ -17,30 +17,17 @@ constexpr CHAR8 mNullString[] = "<null string>";
 // would cost 256 bytes of the image for no measurable speed.
 bool IsPlain(CHAR8 c) { return c != 0 && c != '%' && c != '\r' && c != '\n'; }
 
-// True when the first FORMAT_LENGTH_MAX + 1 characters hold no NUL. Reads
-// nothing beyond the NUL of a shorter format. The characters are tested in
-// blocks of 16 so the limit is checked once per block, then one by one.
-bool FormatTooLong(const CHAR8 *format) {
-  constexpr UINTN BLOCK = 16;
-  constexpr UINTN CHECKED = FORMAT_LENGTH_MAX + 1;
-  UINTN i = 0;
-  for (; i + BLOCK <= CHECKED; i += BLOCK) {
-    // clang unrolls the block by itself at -O2; GCC keeps the loop unless told.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC unroll 16
-#endif
-    for (UINTN k = 0; k < BLOCK; ++k) {
-      if (format[i + k] == 0) {
-        return false;
-      }
+// The end of the run of plain characters that starts at `at`. The four
+// others all lie below '&', so most characters take one comparison.
+const CHAR8 *PlainRunEnd(const CHAR8 *at) {
+  for (;; ++at) {
+    while (static_cast<UINT8>(*at) > '%') {
+      ++at;
+    }
+    if (!IsPlain(*at)) {
+      return at;
     }
   }
-  for (; i < CHECKED; ++i) {
-    if (format[i] == 0) {
-      return false;
-    }
-  }
-  return true;
 }
 
 // The terminator's place, buffer + size - 1, computed without wrapping
@@ -102,18 +89,36 @@ __attribute__((noinline)) CHAR8 *EmitTextDirective(CHAR8 *cursor, const CHAR8 *e
   return EmitText(cursor, end, spec, &field);
 }
 
+// What puts a number in a field wider than its sign and digits.
+constexpr UINT32 NUMBER_FIELD_FLAGS = FORMAT_WIDTH_GIVEN | FORMAT_PRECISION_GIVEN | FORMAT_ZERO_PAD | FORMAT_COMMA;
+
+// A number directive with any of NUMBER_FIELD_FLAGS. Kept out of line so
+// that the sign and digits of a bare number stay in registers.
+__attribute__((noinline)) CHAR8 *EmitNumberInField(CHAR8 *cursor, const CHAR8 *end, const FORMAT_SPEC *spec,
+                                                   UINT64 slot) {
+  NUMBER_TEXT number;
+  ConvertNumber(slot, spec, &number);
+  return EmitNumberField(cursor, end, spec, &number);
+}
+
 CHAR8 *EmitDirective(CHAR8 *cursor, const CHAR8 *end, const FORMAT_SPEC *spec, FORMAT_ARGS *args) {
   if (spec->Kind == FORMAT_KIND_NUMBER) {
+    const UINT64 slot = TakeFormatArg(args);
+    if ((spec->Flags & NUMBER_FIELD_FLAGS) != 0) {
+      return EmitNumberInField(cursor, end, spec, slot);
+    }
     NUMBER_TEXT number;
-    ConvertNumber(TakeFormatArg(args), spec, &number);
-    return EmitNumber(cursor, end, spec, &number);
+    ConvertSignAndDigits(slot, spec->Flags, &number);
+    return EmitSignAndDigits(cursor, end, &number);
   }
   const bool string = spec->Kind == FORMAT_KIND_TEXT8 || spec->Kind == FORMAT_KIND_TEXT16;
   if (string && (spec->Flags & (FORMAT_WIDTH_GIVEN | FORMAT_PRECISION_GIVEN)) == 0) {
-    // A whole string with no field around it: stored as it is read.
+    // A whole string with no field around it.
     const void *text = reinterpret_cast<const void *>(TakeFormatArg(args));
-    const bool wide = spec->Kind == FORMAT_KIND_TEXT16 && text != nullptr;
-    return EmitWholeText(cursor, end, text != nullptr ? text : mNullString, wide);
+    if (text == nullptr || spec->Kind == FORMAT_KIND_TEXT8) {
+      return EmitWholeText8(cursor, end, text != nullptr ? static_cast<const CHAR8 *>(text) : mNullString);
+    }
+    return EmitWholeText16(cursor, end, static_cast<const UINT8 *>(text));
   }
   return EmitTextDirective(cursor, end, spec, args);
 }
@@ -124,7 +129,8 @@ UINTN FormatAsciiList(CHAR8 *Buffer, UINTN Size, const CHAR8 *Format, FORMAT_ARG
   if (Size != 0 && Buffer == nullptr) {
     return 0;
   }
-  if (Format == nullptr || FormatTooLong(Format) || Size == 0) {
+  // A format too long is found by measuring one character past the limit.
+  if (Format == nullptr || TextLength(Format, FORMAT_LENGTH_MAX + 1) > FORMAT_LENGTH_MAX || Size == 0) {
     return 0;
   }
   CHAR8 *cursor = Buffer;
@@ -132,19 +138,17 @@ UINTN FormatAsciiList(CHAR8 *Buffer, UINTN Size, const CHAR8 *Format, FORMAT_ARG
   const CHAR8 *at = Format;
   while (cursor < end) {
     const CHAR8 c = *at;
-    if (IsPlain(c)) {
-      // The whole run of such characters in one loop, each read once.
-      CHAR8 plain = c;
-      do {
-        *cursor++ = plain;
-        plain = *++at;
-      } while (cursor < end && IsPlain(plain));
-    } else if (c == 0) {
-      break;
-    } else if (c == '%') {
+    if (c == '%') {
       FORMAT_SPEC spec;
       at = ParseDirective(at + 1, Args, &spec);
       cursor = EmitDirective(cursor, end, &spec, Args);
+    } else if (IsPlain(c)) {
+      // The whole run of such characters, copied at once.
+      const CHAR8 *run = at;
+      at = PlainRunEnd(at + 1);
+      cursor = EmitRun(cursor, end, run, static_cast<UINTN>(at - run));
+    } else if (c == 0) {
+      break;
     } else {
       // A carriage return or a line feed.
       CHAR8 line_break[3];

@@ -49,18 +49,11 @@ CHAR8 LowByte(const UINT8 *unit) { return unit[0] != 0 ? static_cast<CHAR8>(unit
 
 }  // namespace
 
-// The copy loops test Cursor < End themselves, which also settles the test
+// The copy loop tests Cursor < End itself, which also settles the test
 // inside FillRepeated.
-CHAR8 *EmitWholeText(CHAR8 *Cursor, const CHAR8 *End, const void *Text, BOOLEAN Wide) {
-  const auto *unit = static_cast<const UINT8 *>(Text);
-  if (Wide) {
-    for (; Cursor < End && (unit[0] | unit[1]) != 0; unit += 2) {
-      Cursor = FillRepeated(Cursor, End, 1, LowByte(unit));
-    }
-  } else {
-    for (; Cursor < End && *unit != 0; ++unit) {
-      Cursor = FillRepeated(Cursor, End, 1, static_cast<CHAR8>(*unit));
-    }
+CHAR8 *EmitWholeText16(CHAR8 *Cursor, const CHAR8 *End, const UINT8 *Text) {
+  for (const UINT8 *unit = Text; Cursor < End && (unit[0] | unit[1]) != 0; unit += 2) {
+    Cursor = FillRepeated(Cursor, End, 1, LowByte(unit));
   }
   return Cursor;
 }

@@ -105,8 +105,11 @@ TEST(FormatText, PrecisionBoundsTheReadOfAnUnterminatedText) {
   // precision is a heap overflow that AddressSanitizer reports.
   const std::vector<char> narrow = {'w', 'x', 'y', 'z'};
   const std::vector<char16_t> wide = {u'w', u'x', u'y', u'z'};
+  const std::vector<char> block(33, 'b');  // past the 16-byte blocks of the measure
   EXPECT_EQ(RunFormat("%.4a", {Ptr(narrow.data())}).text, "wxyz");
   EXPECT_EQ(RunFormat("%.3a", {Ptr(narrow.data())}).text, "wxy");
+  EXPECT_EQ(RunFormat("%.33a", {Ptr(block.data())}).text, std::string(33, 'b'));
+  EXPECT_EQ(RunFormat("%.16a", {Ptr(block.data())}).text, std::string(16, 'b'));
   EXPECT_EQ(RunFormat("%.4s", {Ptr(wide.data())}).text, "wxyz");
   EXPECT_EQ(RunFormat("%-6.2S|", {Ptr(wide.data())}).text, "wx    |");
 }
