@@ -74,10 +74,10 @@ const void *DirectiveText(const FORMAT_SPEC *spec, FORMAT_ARGS *args, CHAR8 *scr
   }
 }
 
-// Every directive that prints a text in a field: strings with a width or
-// precision, characters, GUIDs, times, status values and characters that
-// print themselves. Kept out of line so
-// its scratch areas stay off the path of numbers and plain strings.
+// Every directive that prints a text, but a string letter alone: strings
+// with flags, width or precision, characters, GUIDs, times, status values,
+// line breaks and characters that print themselves. Kept out of line so
+// its scratch areas stay off the path of numbers and bare strings.
 __attribute__((noinline)) CHAR8 *EmitTextDirective(CHAR8 *cursor, const CHAR8 *end, const FORMAT_SPEC *spec,
                                                    FORMAT_ARGS *args) {
   CHAR8 scratch[FORMAT_SCRATCH_SIZE];
@@ -89,38 +89,42 @@ __attribute__((noinline)) CHAR8 *EmitTextDirective(CHAR8 *cursor, const CHAR8 *e
   return EmitText(cursor, end, spec, &field);
 }
 
-// What puts a number in a field wider than its sign and digits.
-constexpr UINT32 NUMBER_FIELD_FLAGS = FORMAT_WIDTH_GIVEN | FORMAT_PRECISION_GIVEN | FORMAT_ZERO_PAD | FORMAT_COMMA;
-
-// A number directive with any of NUMBER_FIELD_FLAGS. Kept out of line so
-// that the sign and digits of a bare number stay in registers.
-__attribute__((noinline)) CHAR8 *EmitNumberInField(CHAR8 *cursor, const CHAR8 *end, const FORMAT_SPEC *spec,
-                                                   UINT64 slot) {
-  NUMBER_TEXT number;
-  ConvertNumber(slot, spec, &number);
-  return EmitNumberField(cursor, end, spec, &number);
-}
-
+// A directive as parsed into its FORMAT_SPEC.
 CHAR8 *EmitDirective(CHAR8 *cursor, const CHAR8 *end, const FORMAT_SPEC *spec, FORMAT_ARGS *args) {
   if (spec->Kind == FORMAT_KIND_NUMBER) {
-    const UINT64 slot = TakeFormatArg(args);
-    if ((spec->Flags & NUMBER_FIELD_FLAGS) != 0) {
-      return EmitNumberInField(cursor, end, spec, slot);
-    }
     NUMBER_TEXT number;
-    ConvertSignAndDigits(slot, spec->Flags, &number);
-    return EmitSignAndDigits(cursor, end, &number);
-  }
-  const bool string = spec->Kind == FORMAT_KIND_TEXT8 || spec->Kind == FORMAT_KIND_TEXT16;
-  if (string && (spec->Flags & (FORMAT_WIDTH_GIVEN | FORMAT_PRECISION_GIVEN)) == 0) {
-    // A whole string with no field around it.
-    const void *text = reinterpret_cast<const void *>(TakeFormatArg(args));
-    if (text == nullptr || spec->Kind == FORMAT_KIND_TEXT8) {
-      return EmitWholeText8(cursor, end, text != nullptr ? static_cast<const CHAR8 *>(text) : mNullString);
-    }
-    return EmitWholeText16(cursor, end, static_cast<const UINT8 *>(text));
+    ConvertNumber(TakeFormatArg(args), spec, &number);
+    return EmitNumberField(cursor, end, spec, &number);
   }
   return EmitTextDirective(cursor, end, spec, args);
+}
+
+// A number or string letter alone, the common directive: its text needs
+// no field, so it is converted and written straight from the letter's
+// entry, without a FORMAT_SPEC.
+bool HasBareText(const FORMAT_CONVERSION *letter) {
+  return letter != nullptr && (letter->Kind == FORMAT_KIND_NUMBER || letter->Kind == FORMAT_KIND_TEXT8 ||
+                               letter->Kind == FORMAT_KIND_TEXT16);
+}
+
+CHAR8 *EmitBareDirective(CHAR8 *cursor, const CHAR8 *end, const FORMAT_CONVERSION *letter, FORMAT_ARGS *args) {
+  const UINT64 slot = TakeFormatArg(args);
+  if (letter->Kind == FORMAT_KIND_NUMBER) {
+    NUMBER_TEXT number;
+    if (letter->Set == 0) {
+      // 'd', the commonest letter: converted with its flags known while
+      // compiling, which takes the flag tests off its path.
+      ConvertSignAndDigits(slot, 0, &number);
+    } else {
+      ConvertSignAndDigits(slot, letter->Set, &number);
+    }
+    return EmitSignAndDigits(cursor, end, &number);
+  }
+  const void *text = reinterpret_cast<const void *>(slot);
+  if (text == nullptr || letter->Kind == FORMAT_KIND_TEXT8) {
+    return EmitWholeText8(cursor, end, text != nullptr ? static_cast<const CHAR8 *>(text) : mNullString);
+  }
+  return EmitWholeText16(cursor, end, static_cast<const UINT8 *>(text));
 }
 
 }  // namespace
@@ -139,9 +143,15 @@ UINTN FormatAsciiList(CHAR8 *Buffer, UINTN Size, const CHAR8 *Format, FORMAT_ARG
   while (cursor < end) {
     const CHAR8 c = *at;
     if (c == '%') {
-      FORMAT_SPEC spec;
-      at = ParseDirective(at + 1, Args, &spec);
-      cursor = EmitDirective(cursor, end, &spec, Args);
+      const FORMAT_CONVERSION *letter = FindConversion(at[1]);
+      if (HasBareText(letter)) {
+        cursor = EmitBareDirective(cursor, end, letter, Args);
+        at += 2;
+      } else {
+        FORMAT_SPEC spec;
+        at = ParseDirective(at + 1, Args, &spec);
+        cursor = EmitDirective(cursor, end, &spec, Args);
+      }
     } else if (IsPlain(c)) {
       // The whole run of such characters, copied at once.
       const CHAR8 *run = at;
@@ -153,9 +163,7 @@ UINTN FormatAsciiList(CHAR8 *Buffer, UINTN Size, const CHAR8 *Format, FORMAT_ARG
       // A carriage return or a line feed.
       CHAR8 line_break[3];
       at = ScanLineBreak(at, line_break);
-      for (const CHAR8 *unit = line_break; *unit != 0; ++unit) {
-        cursor = FillRepeated(cursor, end, 1, *unit);
-      }
+      cursor = EmitRun(cursor, end, line_break, line_break[1] != 0 ? 2 : 1);
     }
   }
   FillRepeated(cursor, end + 1, 1, 0);

@@ -32,8 +32,6 @@ struct TEXT_FIELD {
   INT64 Field;
 };
 
-inline constexpr CHAR8 FORMAT_DIGIT_SET[] = "0123456789ABCDEF";
-
 // Decimal digits of Value, least significant first, stored downward from
 // At; returns the position of the most significant digit.
 inline CHAR8 *StoreDecimal(UINT64 Value, CHAR8 *At) {
@@ -45,13 +43,14 @@ inline CHAR8 *StoreDecimal(UINT64 Value, CHAR8 *At) {
 }
 
 // Digits of Value, least significant first, stored downward from End;
-// returns their count. Base 16 by shifts, base 10 by a constant divisor,
-// which an optimising compiler turns into a multiply.
+// returns their count. Base 16 by shifts (upper-case digits), base 10 by a
+// constant divisor, which an optimising compiler turns into a multiply.
 inline UINT8 StoreDigits(UINT64 Value, BOOLEAN Hex, CHAR8 *End) {
   CHAR8 *at = End;
   if (Hex) {
     do {
-      *--at = FORMAT_DIGIT_SET[Value & 0xF];
+      const UINT8 digit = static_cast<UINT8>(Value & 0xF);
+      *--at = static_cast<CHAR8>(digit < 10 ? '0' + digit : 'A' - 10 + digit);
       Value >>= 4;
     } while (Value != 0);
   } else {
@@ -63,8 +62,12 @@ inline UINT8 StoreDigits(UINT64 Value, BOOLEAN Hex, CHAR8 *End) {
 // The sign and digits of a d u x X p directive's number for the argument
 // slot (Sign, DigitCount and Digits).
 inline void ConvertSignAndDigits(UINT64 Slot, UINT32 Flags, NUMBER_TEXT *Number) {
+  // The sign of a number that is not negative: '+' with the plus flag, else
+  // ' ' with the space flag, else none.
+  static_assert(FORMAT_PLUS == 2 && FORMAT_SPACE == 4, "the sign table is indexed by these two flags");
+  constexpr CHAR8 SIGN_BY_FLAGS[4] = {0, '+', ' ', '+'};
   UINT64 value = Slot;
-  CHAR8 sign = 0;
+  CHAR8 sign = SIGN_BY_FLAGS[(Flags >> 1) & 3];
   if ((Flags & (FORMAT_HEX | FORMAT_UNSIGNED)) == 0) {
     // Signed decimal: a 32-bit argument is its slot's low half, sign-extended.
     if ((Flags & FORMAT_LONG) == 0) {
@@ -76,9 +79,6 @@ inline void ConvertSignAndDigits(UINT64 Slot, UINT32 Flags, NUMBER_TEXT *Number)
     }
   } else if ((Flags & FORMAT_LONG) == 0) {
     value = static_cast<UINT32>(Slot);
-  }
-  if (sign == 0 && (Flags & (FORMAT_PLUS | FORMAT_SPACE)) != 0) {
-    sign = (Flags & FORMAT_PLUS) != 0 ? '+' : ' ';
   }
   const UINT8 count = StoreDigits(value, (Flags & FORMAT_HEX) != 0, Number->Digits + NUMBER_DIGITS_MAX);
   Number->Sign = sign;

@@ -74,9 +74,7 @@ CHAR8 *EmitText(CHAR8 *Cursor, const CHAR8 *End, const FORMAT_SPEC *Spec, const 
       Cursor = FillRepeated(Cursor, End, 1, LowByte(unit + 2 * i));
     }
   } else {
-    for (INT64 i = 0; i < Text->Length && Cursor < End; ++i) {
-      Cursor = FillRepeated(Cursor, End, 1, static_cast<CHAR8>(unit[i]));
-    }
+    Cursor = EmitRun(Cursor, End, reinterpret_cast<const CHAR8 *>(unit), static_cast<UINTN>(Text->Length));
   }
   if (padding > 0 && left) {
     Cursor = FillRepeated(Cursor, End, padding, ' ');

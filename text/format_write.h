@@ -58,8 +58,8 @@ inline CHAR8 *EmitDigits(CHAR8 *Cursor, const CHAR8 *End, const NUMBER_TEXT *Num
   return EmitRun(Cursor, End, NumberDigits(Number), Number->DigitCount);
 }
 
-// A number that is only its sign and digits: no width, leading zeros or
-// groups (Field equals Length and Grouped is false).
+// A number that is only its sign and digits (ConvertSignAndDigits): no
+// width, leading zeros or groups.
 inline CHAR8 *EmitSignAndDigits(CHAR8 *Cursor, const CHAR8 *End, const NUMBER_TEXT *Number) {
   if (Number->Sign != 0) {
     Cursor = FillRepeated(Cursor, End, 1, Number->Sign);
@@ -78,7 +78,7 @@ CHAR8 *EmitWholeText16(CHAR8 *Cursor, const CHAR8 *End, const UINT8 *Text);
 
 // The bytes of a NUL-terminated 8-bit text up to its end, read only as far
 // as they are stored.
-inline CHAR8 *EmitWholeText8(CHAR8 *Cursor, const CHAR8 *End, const CHAR8 *Text) {
+FORMAT_SPEED_INLINE CHAR8 *EmitWholeText8(CHAR8 *Cursor, const CHAR8 *End, const CHAR8 *Text) {
   return EmitRun(Cursor, End, Text, TextLength(Text, static_cast<UINTN>(End - Cursor)));
 }
 
