@@ -15,8 +15,9 @@ constexpr CHAR8 mStatusFallbackFormat[] = "%08X";
 
 INT64 Larger(INT64 a, INT64 b) { return a > b ? a : b; }
 
-}  // namespace
-
+// Precision, grouping and zero padding applied to a converted sign and
+// digits: Grouped, Length and Field (and a 0 of precision 0 loses its
+// digit).
 void ShapeNumber(const FORMAT_SPEC *Spec, NUMBER_TEXT *Number) {
   const UINT32 flags = Spec->Flags;
   INT64 precision = Spec->Precision;
@@ -47,6 +48,13 @@ void ShapeNumber(const FORMAT_SPEC *Spec, NUMBER_TEXT *Number) {
   Number->Grouped = grouped;
   Number->Length = length;
   Number->Field = Larger(precision, length);
+}
+
+}  // namespace
+
+void ConvertNumber(UINT64 Slot, const FORMAT_SPEC *Spec, NUMBER_TEXT *Number) {
+  ConvertSignAndDigits(Slot, Spec->Flags, Number);
+  ShapeNumber(Spec, Number);
 }
 
 void MeasureText(const void *Text, BOOLEAN Wide, const FORMAT_SPEC *Spec, TEXT_FIELD *Field) {

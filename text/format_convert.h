@@ -85,16 +85,10 @@ inline void ConvertSignAndDigits(UINT64 Slot, UINT32 Flags, NUMBER_TEXT *Number)
   Number->DigitCount = count;
 }
 
-// The field of a number with sign and digits converted: precision,
-// grouping and zero padding decide Grouped, Length and Field (and a 0 of
-// precision 0 loses its digit).
-void ShapeNumber(const FORMAT_SPEC *Spec, NUMBER_TEXT *Number);
-
-// The number text of a d u x X p directive for the argument slot.
-inline void ConvertNumber(UINT64 Slot, const FORMAT_SPEC *Spec, NUMBER_TEXT *Number) {
-  ConvertSignAndDigits(Slot, Spec->Flags, Number);
-  ShapeNumber(Spec, Number);
-}
+// The number text of a d u x X p directive for the argument slot: sign
+// and digits, and the field that precision, grouping and zero padding
+// give them.
+void ConvertNumber(UINT64 Slot, const FORMAT_SPEC *Spec, NUMBER_TEXT *Number);
 
 // Inlined into every caller in a build for speed (the compilers would not
 // inline a loop they unroll); left to the compiler in a build for size,

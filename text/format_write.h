@@ -27,9 +27,9 @@ inline CHAR8 *FillRepeated(CHAR8 *Cursor, const CHAR8 *End, INT64 Count, CHAR8 C
 INT64 WidthPadding(const FORMAT_SPEC *Spec, INT64 Field);
 
 // Copies the Length bytes at Text to Cursor, as many as fit before End,
-// and returns the new cursor. Runs are mostly short: up to 16 bytes take
-// two moves of 8, 4, 2 or 1 bytes, the second ending where the run ends
-// (the two may overlap); longer runs take moves of 8 before that.
+// and returns the new cursor. Runs are mostly short: a run takes moves of
+// 8, 4, 2 or 1 bytes from its start and one more ending where it ends (the
+// last two may overlap), so up to 16 bytes take two moves.
 inline CHAR8 *EmitRun(CHAR8 *Cursor, const CHAR8 *End, const CHAR8 *Text, UINTN Length) {
   const UINTN room = static_cast<UINTN>(End - Cursor);
   const UINTN count = Length < room ? Length : room;
@@ -45,7 +45,8 @@ inline CHAR8 *EmitRun(CHAR8 *Cursor, const CHAR8 *End, const CHAR8 *Text, UINTN 
     __builtin_memcpy(Cursor, Text, 4);
     __builtin_memcpy(stop - 4, Text + count - 4, 4);
   } else {
-    for (UINTN at = 0; at + 8 < count; at += 8) {
+    __builtin_memcpy(Cursor, Text, 8);
+    for (UINTN at = 8; at + 8 < count; at += 8) {
       __builtin_memcpy(Cursor + at, Text + at, 8);
     }
     __builtin_memcpy(stop - 8, Text + count - 8, 8);
