@@ -34,13 +34,14 @@ inline CHAR8 *EmitRun(CHAR8 *Cursor, const CHAR8 *End, const CHAR8 *Text, UINTN 
   const UINTN room = static_cast<UINTN>(End - Cursor);
   const UINTN count = Length < room ? Length : room;
   CHAR8 *const stop = Cursor + count;
-  if (count < 4) {
-    if (count >= 2) {
-      __builtin_memcpy(Cursor, Text, 2);
-      __builtin_memcpy(stop - 2, Text + count - 2, 2);
-    } else if (count == 1) {
-      *Cursor = *Text;
+  if (count == 1) {
+    *Cursor = *Text;
+  } else if (count < 4) {
+    if (count == 0) {
+      return stop;
     }
+    __builtin_memcpy(Cursor, Text, 2);
+    __builtin_memcpy(stop - 2, Text + count - 2, 2);
   } else if (count < 8) {
     __builtin_memcpy(Cursor, Text, 4);
     __builtin_memcpy(stop - 4, Text + count - 4, 4);
