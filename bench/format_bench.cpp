@@ -66,7 +66,9 @@ int VersionsTheirs(char *b, const Values &v) {
 int ChipOurs(char *b, const Values &v) {
   return Count(FormatAscii(b, kBufferSize, "%a | (Raw Value: %d)", v.text, v.n[0]));
 }
-int ChipTheirs(char *b, const Values &v) { return std::snprintf(b, kBufferSize, "%s | (Raw Value: %d)", v.text, v.n[0]); }
+int ChipTheirs(char *b, const Values &v) {
+  return std::snprintf(b, kBufferSize, "%s | (Raw Value: %d)", v.text, v.n[0]);
+}
 
 // The mixed corpus ignores its value set: its arguments are gMixed's.
 const Mixed &MixedValues() {
@@ -116,7 +118,8 @@ const std::vector<Case> kCases = {
     {"chip/short", ChipOurs, ChipTheirs,
      {Label("4 GiB", 0), Label("2 GiB", 2), Label("8 GiB (Hive)", 6), Label("4 GiB (Hive)", 13)}},
     {"chip/long", ChipOurs, ChipTheirs,
-     {Label("Development Sample", 15), Label("16 GiB (Rayson)", 12), Label("8 GiB (Samsung)", 11), Label("16 GiB (Hynix)", 10)}},
+     {Label("Development Sample", 15), Label("16 GiB (Rayson)", 12), Label("8 GiB (Samsung)", 11),
+      Label("16 GiB (Hynix)", 10)}},
     {"mixed/corpus", MixedOurs, MixedTheirs, {Ints(0)}},
 };
 
