@@ -1,8 +1,8 @@
 #!/bin/sh
 # Reproduces every figure of docs/performance.md: image sizes by section,
 # host and firmware stack depth, pool use, format engine against the C
-# library (time and instructions per call), instruction count of one
-# entry, and the emulator run's wall time.
+# library (time and instructions per call, scripts/bench.sh), instruction
+# count of one entry, and the emulator run's wall time.
 # Builds in build-measure (host, optimised, no sanitizers, frame pointers
 # kept, DWARF 4 for valgrind), build-fw (firmware) and build-bench, build-bench-gcc (scripts/bench.sh); the e2e
 # time comes from the full build in $1 (default build, firmware flavour on).
@@ -43,22 +43,8 @@ echo "inclusive Ir of DriverEntry and the driver's functions:"
 callgrind_annotate --inclusive=yes build-measure/entry.callgrind 2>/dev/null |
   grep -E "DriverEntry|UpdateHardwareInformation|SetPageString|FormatAsciiList|RegisterPackageArrays|QueryPdVersion|ReadBoardStraps|InitConsoleUart|CopyBytes|ZeroFill|WidenAscii" | head -20
 
-echo "== format engine against snprintf (scripts/bench.sh)"
+echo "== format engine against snprintf, time and instructions per call (scripts/bench.sh)"
 scripts/bench.sh
-
-echo "== format engine against snprintf, instructions per call (callgrind)"
-ninja -C build-measure -j2 format_bench >/dev/null
-instructions() {
-  valgrind --tool=callgrind --callgrind-out-file=/dev/null build-measure/bench/format_bench --repeat "$1" "$2" "$3" 2>&1 |
-    sed -n 's/.*Collected : //p'
-}
-calls=10000
-for case in memory speed versions chip mixed; do
-  none=$(instructions "$case" FormatAscii 0)
-  ours=$(( ($(instructions "$case" FormatAscii $calls) - none) / calls ))
-  theirs=$(( ($(instructions "$case" snprintf $calls) - none) / calls ))
-  /usr/bin/python3 -c "print('%-10s %6d %6d %6.2f' % ('$case', $ours, $theirs, $ours / $theirs))"
-done
 
 echo "== emulator run"
 ctest --test-dir "$full" -R '^e2e$' | grep -E "e2e|Total Test time"

@@ -17,30 +17,17 @@ constexpr CHAR8 mNullString[] = "<null string>";
 // would cost 256 bytes of the image for no measurable speed.
 bool IsPlain(CHAR8 c) { return c != 0 && c != '%' && c != '\r' && c != '\n'; }
 
-// True when the first FORMAT_LENGTH_MAX + 1 characters hold no NUL. Reads
-// nothing beyond the NUL of a shorter format. The characters are tested in
-// blocks of 16 so the limit is checked once per block, then one by one.
-bool FormatTooLong(const CHAR8 *format) {
-  constexpr UINTN BLOCK = 16;
-  constexpr UINTN CHECKED = FORMAT_LENGTH_MAX + 1;
-  UINTN i = 0;
-  for (; i + BLOCK <= CHECKED; i += BLOCK) {
-    // clang unrolls the block by itself at -O2; GCC keeps the loop unless told.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC unroll 16
-#endif
-    for (UINTN k = 0; k < BLOCK; ++k) {
-      if (format[i + k] == 0) {
-        return false;
-      }
+// The end of the run of plain characters that starts at `at`. The four
+// others all lie below '&', so most characters take one comparison.
+const CHAR8 *PlainRunEnd(const CHAR8 *at) {
+  for (;; ++at) {
+    while (static_cast<UINT8>(*at) > '%') {
+      ++at;
+    }
+    if (!IsPlain(*at)) {
+      return at;
     }
   }
-  for (; i < CHECKED; ++i) {
-    if (format[i] == 0) {
-      return false;
-    }
-  }
-  return true;
 }
 
 // The terminator's place, buffer + size - 1, computed without wrapping
@@ -87,10 +74,10 @@ const void *DirectiveText(const FORMAT_SPEC *spec, FORMAT_ARGS *args, CHAR8 *scr
   }
 }
 
-// Every directive that prints a text in a field: strings with a width or
-// precision, characters, GUIDs, times, status values and characters that
-// print themselves. Kept out of line so
-// its scratch areas stay off the path of numbers and plain strings.
+// Every directive that prints a text, but a string letter alone: strings
+// with flags, width or precision, characters, GUIDs, times, status values,
+// line breaks and characters that print themselves. Kept out of line so
+// its scratch areas stay off the path of numbers and bare strings.
 __attribute__((noinline)) CHAR8 *EmitTextDirective(CHAR8 *cursor, const CHAR8 *end, const FORMAT_SPEC *spec,
                                                    FORMAT_ARGS *args) {
   CHAR8 scratch[FORMAT_SCRATCH_SIZE];
@@ -102,20 +89,42 @@ __attribute__((noinline)) CHAR8 *EmitTextDirective(CHAR8 *cursor, const CHAR8 *e
   return EmitText(cursor, end, spec, &field);
 }
 
+// A directive as parsed into its FORMAT_SPEC.
 CHAR8 *EmitDirective(CHAR8 *cursor, const CHAR8 *end, const FORMAT_SPEC *spec, FORMAT_ARGS *args) {
   if (spec->Kind == FORMAT_KIND_NUMBER) {
     NUMBER_TEXT number;
     ConvertNumber(TakeFormatArg(args), spec, &number);
-    return EmitNumber(cursor, end, spec, &number);
-  }
-  const bool string = spec->Kind == FORMAT_KIND_TEXT8 || spec->Kind == FORMAT_KIND_TEXT16;
-  if (string && (spec->Flags & (FORMAT_WIDTH_GIVEN | FORMAT_PRECISION_GIVEN)) == 0) {
-    // A whole string with no field around it: stored as it is read.
-    const void *text = reinterpret_cast<const void *>(TakeFormatArg(args));
-    const bool wide = spec->Kind == FORMAT_KIND_TEXT16 && text != nullptr;
-    return EmitWholeText(cursor, end, text != nullptr ? text : mNullString, wide);
+    return EmitNumberField(cursor, end, spec, &number);
   }
   return EmitTextDirective(cursor, end, spec, args);
+}
+
+// A number or string letter alone, the common directive: its text needs
+// no field, so it is converted and written straight from the letter's
+// entry, without a FORMAT_SPEC.
+bool HasBareText(const FORMAT_CONVERSION *letter) {
+  return letter != nullptr && (letter->Kind == FORMAT_KIND_NUMBER || letter->Kind == FORMAT_KIND_TEXT8 ||
+                               letter->Kind == FORMAT_KIND_TEXT16);
+}
+
+CHAR8 *EmitBareDirective(CHAR8 *cursor, const CHAR8 *end, const FORMAT_CONVERSION *letter, FORMAT_ARGS *args) {
+  const UINT64 slot = TakeFormatArg(args);
+  if (letter->Kind == FORMAT_KIND_NUMBER) {
+    NUMBER_TEXT number;
+    if (letter->Set == 0) {
+      // 'd', the commonest letter: converted with its flags known while
+      // compiling, which takes the flag tests off its path.
+      ConvertSignAndDigits(slot, 0, &number);
+    } else {
+      ConvertSignAndDigits(slot, letter->Set, &number);
+    }
+    return EmitSignAndDigits(cursor, end, &number);
+  }
+  const void *text = reinterpret_cast<const void *>(slot);
+  if (text == nullptr || letter->Kind == FORMAT_KIND_TEXT8) {
+    return EmitWholeText8(cursor, end, text != nullptr ? static_cast<const CHAR8 *>(text) : mNullString);
+  }
+  return EmitWholeText16(cursor, end, static_cast<const UINT8 *>(text));
 }
 
 }  // namespace
@@ -124,7 +133,8 @@ UINTN FormatAsciiList(CHAR8 *Buffer, UINTN Size, const CHAR8 *Format, FORMAT_ARG
   if (Size != 0 && Buffer == nullptr) {
     return 0;
   }
-  if (Format == nullptr || FormatTooLong(Format) || Size == 0) {
+  // A format too long is found by measuring one character past the limit.
+  if (Format == nullptr || TextLength(Format, FORMAT_LENGTH_MAX + 1) > FORMAT_LENGTH_MAX || Size == 0) {
     return 0;
   }
   CHAR8 *cursor = Buffer;
@@ -132,26 +142,28 @@ UINTN FormatAsciiList(CHAR8 *Buffer, UINTN Size, const CHAR8 *Format, FORMAT_ARG
   const CHAR8 *at = Format;
   while (cursor < end) {
     const CHAR8 c = *at;
-    if (IsPlain(c)) {
-      // The whole run of such characters in one loop, each read once.
-      CHAR8 plain = c;
-      do {
-        *cursor++ = plain;
-        plain = *++at;
-      } while (cursor < end && IsPlain(plain));
+    if (c == '%') {
+      const FORMAT_CONVERSION *letter = FindConversion(at[1]);
+      if (HasBareText(letter)) {
+        cursor = EmitBareDirective(cursor, end, letter, Args);
+        at += 2;
+      } else {
+        FORMAT_SPEC spec;
+        at = ParseDirective(at + 1, Args, &spec);
+        cursor = EmitDirective(cursor, end, &spec, Args);
+      }
+    } else if (IsPlain(c)) {
+      // The whole run of such characters, copied at once.
+      const CHAR8 *run = at;
+      at = PlainRunEnd(at + 1);
+      cursor = EmitRun(cursor, end, run, static_cast<UINTN>(at - run));
     } else if (c == 0) {
       break;
-    } else if (c == '%') {
-      FORMAT_SPEC spec;
-      at = ParseDirective(at + 1, Args, &spec);
-      cursor = EmitDirective(cursor, end, &spec, Args);
     } else {
       // A carriage return or a line feed.
       CHAR8 line_break[3];
       at = ScanLineBreak(at, line_break);
-      for (const CHAR8 *unit = line_break; *unit != 0; ++unit) {
-        cursor = FillRepeated(cursor, end, 1, *unit);
-      }
+      cursor = EmitRun(cursor, end, line_break, line_break[1] != 0 ? 2 : 1);
     }
   }
   FillRepeated(cursor, end + 1, 1, 0);

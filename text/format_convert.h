@@ -32,8 +32,95 @@ struct TEXT_FIELD {
   INT64 Field;
 };
 
-// The number text of a d u x X p directive for the argument slot.
+// Decimal digits of Value, least significant first, stored downward from
+// At; returns the position of the most significant digit.
+inline CHAR8 *StoreDecimal(UINT64 Value, CHAR8 *At) {
+  for (; Value >= 10; Value /= 10) {
+    *--At = static_cast<CHAR8>('0' + Value % 10);
+  }
+  *--At = static_cast<CHAR8>('0' + Value);
+  return At;
+}
+
+// Digits of Value, least significant first, stored downward from End;
+// returns their count. Base 16 by shifts (upper-case digits), base 10 by a
+// constant divisor, which an optimising compiler turns into a multiply.
+inline UINT8 StoreDigits(UINT64 Value, BOOLEAN Hex, CHAR8 *End) {
+  CHAR8 *at = End;
+  if (Hex) {
+    do {
+      const UINT8 digit = static_cast<UINT8>(Value & 0xF);
+      *--at = static_cast<CHAR8>(digit < 10 ? '0' + digit : 'A' - 10 + digit);
+      Value >>= 4;
+    } while (Value != 0);
+  } else {
+    at = StoreDecimal(Value, at);
+  }
+  return static_cast<UINT8>(End - at);
+}
+
+// The sign and digits of a d u x X p directive's number for the argument
+// slot (Sign, DigitCount and Digits).
+inline void ConvertSignAndDigits(UINT64 Slot, UINT32 Flags, NUMBER_TEXT *Number) {
+  // The sign of a number that is not negative: '+' with the plus flag, else
+  // ' ' with the space flag, else none.
+  static_assert(FORMAT_PLUS == 2 && FORMAT_SPACE == 4, "the sign table is indexed by these two flags");
+  constexpr CHAR8 SIGN_BY_FLAGS[4] = {0, '+', ' ', '+'};
+  UINT64 value = Slot;
+  CHAR8 sign = SIGN_BY_FLAGS[(Flags >> 1) & 3];
+  if ((Flags & (FORMAT_HEX | FORMAT_UNSIGNED)) == 0) {
+    // Signed decimal: a 32-bit argument is its slot's low half, sign-extended.
+    if ((Flags & FORMAT_LONG) == 0) {
+      value = static_cast<UINT64>(static_cast<INT64>(static_cast<INT32>(static_cast<UINT32>(Slot))));
+    }
+    if (static_cast<INT64>(value) < 0) {
+      sign = '-';
+      value = 0 - value;  // the magnitude, exact even for the most negative value
+    }
+  } else if ((Flags & FORMAT_LONG) == 0) {
+    value = static_cast<UINT32>(Slot);
+  }
+  const UINT8 count = StoreDigits(value, (Flags & FORMAT_HEX) != 0, Number->Digits + NUMBER_DIGITS_MAX);
+  Number->Sign = sign;
+  Number->DigitCount = count;
+}
+
+// The number text of a d u x X p directive for the argument slot: sign
+// and digits, and the field that precision, grouping and zero padding
+// give them.
 void ConvertNumber(UINT64 Slot, const FORMAT_SPEC *Spec, NUMBER_TEXT *Number);
+
+// Inlined into every caller in a build for speed (the compilers would not
+// inline a loop they unroll); left to the compiler in a build for size,
+// the image's, which keeps one copy.
+#if defined(__OPTIMIZE_SIZE__)
+#define FORMAT_SPEED_INLINE inline
+#else
+#define FORMAT_SPEED_INLINE __attribute__((always_inline)) inline
+#endif
+
+// The number of bytes before the first NUL at Text, or Limit when the
+// first Limit bytes hold none; no byte at or beyond Limit is read. The
+// bytes are tested in blocks of 16 so the limit is checked once per block.
+FORMAT_SPEED_INLINE UINTN TextLength(const CHAR8 *Text, UINTN Limit) {
+  constexpr UINTN BLOCK = 16;
+  UINTN length = 0;
+  for (; Limit - length >= BLOCK; length += BLOCK) {
+    // clang unrolls the block by itself at -O2; GCC keeps the loop unless told.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC unroll 16
+#endif
+    for (UINTN k = 0; k < BLOCK; ++k) {
+      if (Text[length + k] == 0) {
+        return length + k;
+      }
+    }
+  }
+  while (length < Limit && Text[length] != 0) {
+    ++length;
+  }
+  return length;
+}
 
 // Measures the NUL-terminated text at Text. With a given precision no unit
 // at or beyond the precision is read.

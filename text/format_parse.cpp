@@ -83,6 +83,15 @@ void SetCount(FORMAT_SPEC *spec, INT64 count) {
   }
 }
 
+// Ends a directive with a conversion letter.
+void ApplyConversion(FORMAT_SPEC *spec, const FORMAT_CONVERSION *conversion) {
+  spec->Kind = conversion->Kind;
+  spec->Flags = (spec->Flags | conversion->Set) & ~static_cast<UINT32>(conversion->Clear);
+  if ((spec->Flags & FORMAT_PRECISION_GIVEN) == 0) {
+    spec->Precision = conversion->Precision;
+  }
+}
+
 void SetLiteral(FORMAT_SPEC *spec, CHAR8 c) {
   spec->Kind = FORMAT_KIND_LITERAL;
   spec->Text[0] = c;
@@ -105,7 +114,7 @@ const CHAR8 *ScanLineBreak(const CHAR8 *At, CHAR8 Text[3]) {
   return At;
 }
 
-const CHAR8 *ParseDirectiveFields(const CHAR8 *At, FORMAT_ARGS *Args, FORMAT_SPEC *Spec) {
+const CHAR8 *ParseDirective(const CHAR8 *At, FORMAT_ARGS *Args, FORMAT_SPEC *Spec) {
   *Spec = {0, 0, 1, FORMAT_KIND_LITERAL, {0, 0, 0}};
   for (;;) {
     const CHAR8 c = *At;

@@ -77,30 +77,8 @@ inline const FORMAT_CONVERSION *FindConversion(CHAR8 Letter) {
   return &mFormatConversionIndex.Entry[code];
 }
 
-// Ends a directive with a conversion letter.
-inline void ApplyConversion(FORMAT_SPEC *Spec, const FORMAT_CONVERSION *Conversion) {
-  Spec->Kind = Conversion->Kind;
-  Spec->Flags = (Spec->Flags | Conversion->Set) & ~static_cast<UINT32>(Conversion->Clear);
-  if ((Spec->Flags & FORMAT_PRECISION_GIVEN) == 0) {
-    Spec->Precision = Conversion->Precision;
-  }
-}
-
-// The whole parser: flags, width, precision and 'l' up to the character
-// that ends the directive; returns the position after it (at the format's
-// NUL: the NUL itself, which ends the directive with an empty text).
-const CHAR8 *ParseDirectiveFields(const CHAR8 *At, FORMAT_ARGS *Args, FORMAT_SPEC *Spec);
-
-// Parses the directive whose first character (the one after '%') is at At.
+// Parses the directive whose first character (the one after '%') is at At:
+// flags, width, precision and 'l' up to the character that ends it.
 // Returns the position after the directive; at the format's NUL the
-// directive ends there (an empty text) and the NUL is not passed. Inline
-// for the common bare conversion letter.
-inline const CHAR8 *ParseDirective(const CHAR8 *At, FORMAT_ARGS *Args, FORMAT_SPEC *Spec) {
-  if (const FORMAT_CONVERSION *conversion = FindConversion(*At)) {
-    // No flags, width or precision: the letter alone decides (no letter
-    // clears a flag it sets).
-    *Spec = {conversion->Set, 0, conversion->Precision, conversion->Kind, {0, 0, 0}};
-    return At + 1;
-  }
-  return ParseDirectiveFields(At, Args, Spec);
-}
+// directive ends there (an empty text) and the NUL is not passed.
+const CHAR8 *ParseDirective(const CHAR8 *At, FORMAT_ARGS *Args, FORMAT_SPEC *Spec);

@@ -49,18 +49,11 @@ CHAR8 LowByte(const UINT8 *unit) { return unit[0] != 0 ? static_cast<CHAR8>(unit
 
 }  // namespace
 
-// The copy loops test Cursor < End themselves, which also settles the test
+// The copy loop tests Cursor < End itself, which also settles the test
 // inside FillRepeated.
-CHAR8 *EmitWholeText(CHAR8 *Cursor, const CHAR8 *End, const void *Text, BOOLEAN Wide) {
-  const auto *unit = static_cast<const UINT8 *>(Text);
-  if (Wide) {
-    for (; Cursor < End && (unit[0] | unit[1]) != 0; unit += 2) {
-      Cursor = FillRepeated(Cursor, End, 1, LowByte(unit));
-    }
-  } else {
-    for (; Cursor < End && *unit != 0; ++unit) {
-      Cursor = FillRepeated(Cursor, End, 1, static_cast<CHAR8>(*unit));
-    }
+CHAR8 *EmitWholeText16(CHAR8 *Cursor, const CHAR8 *End, const UINT8 *Text) {
+  for (const UINT8 *unit = Text; Cursor < End && (unit[0] | unit[1]) != 0; unit += 2) {
+    Cursor = FillRepeated(Cursor, End, 1, LowByte(unit));
   }
   return Cursor;
 }
@@ -81,9 +74,7 @@ CHAR8 *EmitText(CHAR8 *Cursor, const CHAR8 *End, const FORMAT_SPEC *Spec, const 
       Cursor = FillRepeated(Cursor, End, 1, LowByte(unit + 2 * i));
     }
   } else {
-    for (INT64 i = 0; i < Text->Length && Cursor < End; ++i) {
-      Cursor = FillRepeated(Cursor, End, 1, static_cast<CHAR8>(unit[i]));
-    }
+    Cursor = EmitRun(Cursor, End, reinterpret_cast<const CHAR8 *>(unit), static_cast<UINTN>(Text->Length));
   }
   if (padding > 0 && left) {
     Cursor = FillRepeated(Cursor, End, padding, ' ');

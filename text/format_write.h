@@ -1,7 +1,8 @@
 // Storing text of the format engine. Every character it stores goes
-// through FillRepeated, which never stores at or beyond End: the engine
-// passes the buffer's end position (the terminator's place) for text and
-// one past it for the terminator, so output is cut exactly at the buffer.
+// through FillRepeated or EmitRun, which never store at or beyond End: the
+// engine passes the buffer's end position (the terminator's place) for
+// text and one past it for the terminator, so output is cut exactly at the
+// buffer.
 #pragma once
 
 #include "platform/types.h"
@@ -25,34 +26,63 @@ inline CHAR8 *FillRepeated(CHAR8 *Cursor, const CHAR8 *End, INT64 Count, CHAR8 C
 // (0 when no width was given or the width does not exceed the field).
 INT64 WidthPadding(const FORMAT_SPEC *Spec, INT64 Field);
 
-// The digits of a number that fit before End, from the most significant.
-inline CHAR8 *EmitDigits(CHAR8 *Cursor, const CHAR8 *End, const NUMBER_TEXT *Number) {
-  const CHAR8 *digits = NumberDigits(Number);
-  for (UINT8 i = 0; i < Number->DigitCount && Cursor < End; ++i) {
-    Cursor = FillRepeated(Cursor, End, 1, digits[i]);
+// Copies the Length bytes at Text to Cursor, as many as fit before End,
+// and returns the new cursor. Runs are mostly short: a run takes moves of
+// 8, 4, 2 or 1 bytes from its start and one more ending where it ends (the
+// last two may overlap), so up to 16 bytes take two moves.
+inline CHAR8 *EmitRun(CHAR8 *Cursor, const CHAR8 *End, const CHAR8 *Text, UINTN Length) {
+  const UINTN room = static_cast<UINTN>(End - Cursor);
+  const UINTN count = Length < room ? Length : room;
+  CHAR8 *const stop = Cursor + count;
+  if (count == 1) {
+    *Cursor = *Text;
+  } else if (count < 4) {
+    if (count == 0) {
+      return stop;
+    }
+    __builtin_memcpy(Cursor, Text, 2);
+    __builtin_memcpy(stop - 2, Text + count - 2, 2);
+  } else if (count < 8) {
+    __builtin_memcpy(Cursor, Text, 4);
+    __builtin_memcpy(stop - 4, Text + count - 4, 4);
+  } else {
+    __builtin_memcpy(Cursor, Text, 8);
+    for (UINTN at = 8; at + 8 < count; at += 8) {
+      __builtin_memcpy(Cursor + at, Text + at, 8);
+    }
+    __builtin_memcpy(stop - 8, Text + count - 8, 8);
   }
-  return Cursor;
+  return stop;
 }
 
-// Width padding, sign, leading zeros, digits (with ',' between groups of
-// three when grouped), width padding.
-CHAR8 *EmitNumberField(CHAR8 *Cursor, const CHAR8 *End, const FORMAT_SPEC *Spec, const NUMBER_TEXT *Number);
+// The digits of a number that fit before End, from the most significant.
+inline CHAR8 *EmitDigits(CHAR8 *Cursor, const CHAR8 *End, const NUMBER_TEXT *Number) {
+  return EmitRun(Cursor, End, NumberDigits(Number), Number->DigitCount);
+}
 
-// EmitNumberField, inline for the common number that is only its sign and
-// digits (no width, leading zeros or groups).
-inline CHAR8 *EmitNumber(CHAR8 *Cursor, const CHAR8 *End, const FORMAT_SPEC *Spec, const NUMBER_TEXT *Number) {
-  if ((Spec->Flags & FORMAT_WIDTH_GIVEN) != 0 || Number->Field != Number->Length || Number->Grouped) {
-    return EmitNumberField(Cursor, End, Spec, Number);
-  }
+// A number that is only its sign and digits (ConvertSignAndDigits): no
+// width, leading zeros or groups.
+inline CHAR8 *EmitSignAndDigits(CHAR8 *Cursor, const CHAR8 *End, const NUMBER_TEXT *Number) {
   if (Number->Sign != 0) {
     Cursor = FillRepeated(Cursor, End, 1, Number->Sign);
   }
   return EmitDigits(Cursor, End, Number);
 }
 
-// The units of a NUL-terminated text up to its end, as EmitText does for a
-// string without width or precision, read only as far as they are stored.
-CHAR8 *EmitWholeText(CHAR8 *Cursor, const CHAR8 *End, const void *Text, BOOLEAN Wide);
+// Width padding, sign, leading zeros, digits (with ',' between groups of
+// three when grouped), width padding.
+CHAR8 *EmitNumberField(CHAR8 *Cursor, const CHAR8 *End, const FORMAT_SPEC *Spec, const NUMBER_TEXT *Number);
+
+// The units of a NUL-terminated CHAR16 text up to its end, as EmitText does
+// for a string without width or precision, read only as far as they are
+// stored.
+CHAR8 *EmitWholeText16(CHAR8 *Cursor, const CHAR8 *End, const UINT8 *Text);
+
+// The bytes of a NUL-terminated 8-bit text up to its end, read only as far
+// as they are stored.
+FORMAT_SPEED_INLINE CHAR8 *EmitWholeText8(CHAR8 *Cursor, const CHAR8 *End, const CHAR8 *Text) {
+  return EmitRun(Cursor, End, Text, TextLength(Text, static_cast<UINTN>(End - Cursor)));
+}
 
 // Width padding, spaces up to the field, the text's units (each stored as
 // its low 8 bits, FORMAT_UNPRINTABLE when those are 0), width padding.

@@ -50,9 +50,10 @@ TEST(FormatArgs, EachArgumentBecomesOneSlot) {
 }
 
 TEST(FormatArgs, DirectivesBeyondTheLastArgumentTakeZero) {
-  EXPECT_EQ(format_test::RunFormat("%d|%x|%a|%s|%g|%t|%r|%c|%*d").text,
-            "0|0|<null string>|<null string>|<null guid>|<null time>|Success| |0");
-  EXPECT_EQ(format_test::RunFormat("%d %d %d", {1}).text, "1 0 0");
+  format_test::CheckFormats({
+      {"%d|%x|%a|%s|%g|%t|%r|%c|%*d", {}, "0|0|<null string>|<null string>|<null guid>|<null time>|Success| |0"},
+      {"%d %d %d", {1}, "1 0 0"},
+  });
   EXPECT_EQ(FormatAsciiList(nullptr, 0, "%d", nullptr), 0u);
   char buffer[8];
   EXPECT_EQ(FormatAsciiList(buffer, sizeof buffer, "%d%a", nullptr), 7u);

@@ -41,4 +41,15 @@ Output RunFormat(const char *format, const std::vector<UINT64> &args, UINTN size
   return out;
 }
 
+void CheckFormats(const std::vector<FormatCase> &cases) {
+  for (const FormatCase &c : cases) {
+    SCOPED_TRACE(testing::Message() << "format " << testing::PrintToString(std::string(c.format)) << " args "
+                                    << testing::PrintToString(c.args) << " size " << c.size);
+    const Output out = RunFormat(c.format, c.args, c.size);
+    EXPECT_EQ(out.text, c.expected);
+    EXPECT_EQ(out.returned, c.expected.size());
+    EXPECT_EQ(out.taken, c.taken == kEveryArg ? c.args.size() : c.taken);
+  }
+}
+
 }  // namespace format_test

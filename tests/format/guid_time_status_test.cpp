@@ -13,6 +13,7 @@
 
 namespace {
 
+using format_test::CheckFormats;
 using format_test::Ptr;
 using format_test::RunFormat;
 
@@ -40,23 +41,15 @@ TEST(FormatGuid, PrintsTheRegistryFormAtAnyAlignment) {
 
 TEST(FormatGuid, OuterWidthAndPrecisionApplyToTheText) {
   const std::string page = Registry(PAGE_GUID);
-  struct Case {
-    const char *format;
-    UINT64 pointer;
-    std::string expected;
-  };
-  const Case cases[] = {
-      {"%g", 0, "<null guid>"},
-      {"%40g", Ptr(&PAGE_GUID), "    " + page},
-      {"%-38g|", Ptr(&PAGE_GUID), page + "  |"},
-      {"%.8g", Ptr(&PAGE_GUID), page.substr(0, 8)},
-      {"%13g", 0, "  <null guid>"},
-      {"%g=%d", Ptr(&PAGE_GUID), page + "=0"},  // the nested call takes none of these arguments
-  };
-  for (const Case &c : cases) {
-    EXPECT_EQ(RunFormat(c.format, {c.pointer}).text, c.expected) << c.format;
-  }
-  EXPECT_EQ(RunFormat("%g=%d", {Ptr(&PAGE_GUID), 5}).text, page + "=5");
+  CheckFormats({
+      {"%g", {0}, "<null guid>"},
+      {"%40g", {Ptr(&PAGE_GUID)}, "    " + page},
+      {"%-38g|", {Ptr(&PAGE_GUID)}, page + "  |"},
+      {"%.8g", {Ptr(&PAGE_GUID)}, page.substr(0, 8)},
+      {"%13g", {0}, "  <null guid>"},
+      {"%g=%d", {Ptr(&PAGE_GUID)}, page + "=0"},  // the nested call takes none of these arguments
+      {"%g=%d", {Ptr(&PAGE_GUID), 5}, page + "=5"},
+  });
 }
 
 TEST(FormatTime, PrintsMonthDayYearHourMinute) {
@@ -77,58 +70,42 @@ TEST(FormatTime, PrintsMonthDayYearHourMinute) {
       EXPECT_EQ(RunFormat("%t", {Ptr(bytes.data() + offset)}).text, c.expected) << "offset " << offset;
     }
   }
-  EXPECT_EQ(RunFormat("%t", {0}).text, "<null time>");
-  EXPECT_EQ(RunFormat("%-13t|", {0}).text, "<null time>  |");
+  CheckFormats({{"%t", {0}, "<null time>"}, {"%-13t|", {0}, "<null time>  |"}});
 }
 
 // The first, last and some middle entries of both tables: a shifted index
 // or a wrong table shows at the boundaries.
 TEST(FormatStatus, NamedValues) {
-  struct Case {
-    EFI_STATUS status;
-    const char *expected;
-  };
-  const Case cases[] = {
-      {EFI_SUCCESS, "Success"},
-      {EFI_WARN_WRITE_FAILURE, "Warning Write Failure"},
-      {EFI_WARN_BUFFER_TOO_SMALL, "Warning Buffer Too Small"},  // fills its 25-byte entry
-      {EFI_WARN_STALE_DATA, "Warning Stale Data"},
-      {EFI_LOAD_ERROR, "Load Error"},
-      {EFI_BUFFER_TOO_SMALL, "Buffer Too Small"},
-      {EFI_NOT_FOUND, "Not Found"},
-      {EFI_INCOMPATIBLE_VERSION, "Incompatible Version"},  // fills its 21-byte entry
-      {EfiErrorCode(29), "Reserved (29)"},
-      {EfiErrorCode(30), "Reserved (30)"},
-      {EFI_END_OF_FILE, "End of File"},
-      {EFI_COMPROMISED_DATA, "Compromised Data"},
-  };
-  for (const Case &c : cases) {
-    EXPECT_EQ(RunFormat("%r", {c.status}).text, c.expected) << std::hex << c.status;
-  }
+  CheckFormats({
+      {"%r", {EFI_SUCCESS}, "Success"},
+      {"%r", {EFI_WARN_WRITE_FAILURE}, "Warning Write Failure"},
+      {"%r", {EFI_WARN_BUFFER_TOO_SMALL}, "Warning Buffer Too Small"},  // fills its 25-byte entry
+      {"%r", {EFI_WARN_STALE_DATA}, "Warning Stale Data"},
+      {"%r", {EFI_LOAD_ERROR}, "Load Error"},
+      {"%r", {EFI_BUFFER_TOO_SMALL}, "Buffer Too Small"},
+      {"%r", {EFI_NOT_FOUND}, "Not Found"},
+      {"%r", {EFI_INCOMPATIBLE_VERSION}, "Incompatible Version"},  // fills its 21-byte entry
+      {"%r", {EfiErrorCode(29)}, "Reserved (29)"},
+      {"%r", {EfiErrorCode(30)}, "Reserved (30)"},
+      {"%r", {EFI_END_OF_FILE}, "End of File"},
+      {"%r", {EFI_COMPROMISED_DATA}, "Compromised Data"},
+  });
 }
 
 TEST(FormatStatus, UnnamedValuesPrintTheirLow32BitsInHex) {
-  struct Case {
-    EFI_STATUS status;
-    const char *format;
-    const char *expected;
-  };
-  const Case cases[] = {
-      {6, "%r", "00000006"},
-      {EfiErrorCode(0), "%r", "00000000"},
-      {EfiErrorCode(34), "%r", "00000022"},
-      {EfiErrorCode(0xDEADBEEF), "%r", "DEADBEEF"},
-      {0x123456789ABCDEF0ull, "%r", "9ABCDEF0"},
-      {0x7FFFFFFFFFFFFFFFull, "%r", "FFFFFFFF"},
-      {6, "%10r", "  00000006"},
-      {6, "%.4r", "0000"},
-      {EFI_NOT_FOUND, "%-11r|", "Not Found  |"},
-      {EFI_NOT_FOUND, "%.3r", "Not"},
-      {EFI_SUCCESS, "%+,lr", "Success"},
-  };
-  for (const Case &c : cases) {
-    EXPECT_EQ(RunFormat(c.format, {c.status}).text, c.expected) << c.format << " " << std::hex << c.status;
-  }
+  CheckFormats({
+      {"%r", {6}, "00000006"},
+      {"%r", {EfiErrorCode(0)}, "00000000"},
+      {"%r", {EfiErrorCode(34)}, "00000022"},
+      {"%r", {EfiErrorCode(0xDEADBEEF)}, "DEADBEEF"},
+      {"%r", {0x123456789ABCDEF0ull}, "9ABCDEF0"},
+      {"%r", {0x7FFFFFFFFFFFFFFFull}, "FFFFFFFF"},
+      {"%10r", {6}, "  00000006"},
+      {"%.4r", {6}, "0000"},
+      {"%-11r|", {EFI_NOT_FOUND}, "Not Found  |"},
+      {"%.3r", {EFI_NOT_FOUND}, "Not"},
+      {"%+,lr", {EFI_SUCCESS}, "Success"},
+  });
 }
 
 }  // namespace

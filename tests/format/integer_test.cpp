@@ -10,28 +10,15 @@
 
 namespace {
 
+using format_test::CheckFormats;
 using format_test::RunFormat;
-
-struct Case {
-  const char *format;
-  std::vector<UINT64> args;
-  std::string expected;
-};
-
-void CheckAll(const std::vector<Case> &cases) {
-  for (const Case &c : cases) {
-    const format_test::Output out = RunFormat(c.format, c.args);
-    EXPECT_EQ(out.text, c.expected) << "format \"" << c.format << "\"";
-    EXPECT_EQ(out.taken, c.args.size()) << "format \"" << c.format << "\"";
-  }
-}
 
 constexpr UINT64 Neg(INT64 v) { return static_cast<UINT64>(v); }
 
 // The edge cases of signed and unsigned decimal; flag, width and precision
 // combinations are compared with the C library below.
 TEST(FormatInteger, Decimal) {
-  CheckAll({
+  CheckFormats({
       {"%5d", {42}, "   42"},
       {"%-5d|", {42}, "42   |"},
       {"%05d", {Neg(-42)}, "-0042"},
@@ -54,7 +41,7 @@ TEST(FormatInteger, Decimal) {
 }
 
 TEST(FormatInteger, CommaGroupsDecimalDigits) {
-  CheckAll({
+  CheckFormats({
       {"%,d", {1234567}, "1,234,567"},
       {"%,d", {Neg(-1234)}, "-1,234"},
       {"%,d", {123}, "123"},
@@ -72,7 +59,7 @@ TEST(FormatInteger, CommaGroupsDecimalDigits) {
 }
 
 TEST(FormatInteger, Hexadecimal) {
-  CheckAll({
+  CheckFormats({
       {"%x", {255}, "FF"},
       {"%8x", {255}, "      FF"},
       {"%8X", {255}, "000000FF"},
@@ -91,7 +78,7 @@ TEST(FormatInteger, Hexadecimal) {
 }
 
 TEST(FormatInteger, Pointer) {
-  CheckAll({
+  CheckFormats({
       {"%p", {0x1234}, "1234"},
       {"%16p", {0x1234}, "0000000000001234"},
       {"%+ p", {0x1234}, "1234"},
@@ -102,7 +89,7 @@ TEST(FormatInteger, Pointer) {
 }
 
 TEST(FormatInteger, StarTakesWidthAndPrecisionBeforeTheValue) {
-  CheckAll({
+  CheckFormats({
       {"%*d", {6, 42}, "    42"},
       {"%.*d", {4, 42}, "0042"},
       {"%*.*d", {6, 4, 42}, "  0042"},

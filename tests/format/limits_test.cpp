@@ -9,51 +9,43 @@
 
 namespace {
 
+using format_test::CheckFormats;
 using format_test::Ptr;
-using format_test::RunFormat;
 
 constexpr UINTN kSize = 48;
 
 constexpr UINT64 Neg(INT64 v) { return static_cast<UINT64>(v); }
 
+// `start` and then `fill` up to the last character the buffer holds.
+std::string Filled(const std::string &start, char fill) { return start + std::string(kSize - 1 - start.size(), fill); }
+
 TEST(FormatLimits, HugeCountsFillTheBufferAndNoMore) {
-  struct Case {
-    const char *format;
-    std::vector<UINT64> args;
-    std::string expected_start;
-    char fill;
-  };
-  const Case cases[] = {
-      {"%9223372036854775807d", {42}, "", ' '},
-      {"%99999999999999999999999d", {42}, "", ' '},
-      {"%-9223372036854775807d", {42}, "42", ' '},
-      {"%.9223372036854775807d", {42}, "", '0'},
-      {"%+.9223372036854775807d", {42}, "+", '0'},
-      {"%-.99999999999999999999d", {Neg(-1)}, "-", '0'},
-      {"%09223372036854775807d", {Neg(-5)}, "-", '0'},
-      {"%*d", {~0ull, 42}, "", ' '},
-      {"%*d", {1ull << 63, 42}, "", ' '},
-      {"%-*d", {~0ull, 42}, "42", ' '},
-      {"%.*d", {~0ull, 42}, "", '0'},
-      {"%.*a", {~0ull, Ptr("abc")}, "", ' '},
-      {"%-.*a", {~0ull, Ptr("abc")}, "", ' '},
-      {"%-*.*s", {~0ull, ~0ull, Ptr(u"abc")}, "", ' '},
-      {"%.9223372036854775807c", {'A'}, "", ' '},
-      {"%99999999999999999999999%", {}, "", ' '},
-      {"%-99999999999999999999999g", {0}, "<null guid>", ' '},
-  };
-  for (const Case &c : cases) {
-    const format_test::Output out = RunFormat(c.format, c.args, kSize);
-    const std::string expected = c.expected_start + std::string(kSize - 1 - c.expected_start.size(), c.fill);
-    EXPECT_EQ(out.text, expected) << "format \"" << c.format << "\"";
-  }
+  CheckFormats({
+      {"%9223372036854775807d", {42}, Filled("", ' '), kSize},
+      {"%99999999999999999999999d", {42}, Filled("", ' '), kSize},
+      {"%-9223372036854775807d", {42}, Filled("42", ' '), kSize},
+      {"%.9223372036854775807d", {42}, Filled("", '0'), kSize},
+      {"%+.9223372036854775807d", {42}, Filled("+", '0'), kSize},
+      {"%-.99999999999999999999d", {Neg(-1)}, Filled("-", '0'), kSize},
+      {"%09223372036854775807d", {Neg(-5)}, Filled("-", '0'), kSize},
+      {"%*d", {~0ull, 42}, Filled("", ' '), kSize},
+      {"%*d", {1ull << 63, 42}, Filled("", ' '), kSize},
+      {"%-*d", {~0ull, 42}, Filled("42", ' '), kSize},
+      {"%.*d", {~0ull, 42}, Filled("", '0'), kSize},
+      {"%.*a", {~0ull, Ptr("abc")}, Filled("", ' '), kSize},
+      {"%-.*a", {~0ull, Ptr("abc")}, Filled("", ' '), kSize},
+      {"%-*.*s", {~0ull, ~0ull, Ptr(u"abc")}, Filled("", ' '), kSize},
+      {"%.9223372036854775807c", {'A'}, Filled("", ' '), kSize},
+      {"%99999999999999999999999%", {}, Filled("", ' '), kSize},
+      {"%-99999999999999999999999g", {0}, Filled("<null guid>", ' '), kSize},
+  });
 }
 
 TEST(FormatLimits, CountsJustBelowTheBufferEndStillShowTheText) {
-  const format_test::Output width = RunFormat("%46d", {42}, kSize);
-  EXPECT_EQ(width.text, std::string(44, ' ') + "42");
-  const format_test::Output precision = RunFormat("%.46d|", {Neg(-42)}, kSize);
-  EXPECT_EQ(precision.text, "-" + std::string(44, '0') + "42");
+  CheckFormats({
+      {"%46d", {42}, std::string(44, ' ') + "42", kSize},
+      {"%.46d|", {Neg(-42)}, "-" + std::string(44, '0') + "42", kSize},
+  });
 }
 
 }  // namespace

@@ -9,92 +9,73 @@
 
 namespace {
 
-using format_test::RunFormat;
-
-struct Case {
-  const char *format;
-  std::vector<UINT64> args;
-  std::string expected;
-  UINTN taken;
-};
-
-void Check(const Case &c) {
-  SCOPED_TRACE(testing::Message() << "format \"" << testing::PrintToString(std::string(c.format)) << "\"");
-  const format_test::Output out = RunFormat(c.format, c.args);
-  EXPECT_EQ(out.text, c.expected);
-  EXPECT_EQ(out.returned, c.expected.size());
-  EXPECT_EQ(out.taken, c.taken);
-}
+using format_test::CheckFormats;
+using format_test::kRoomy;
 
 TEST(FormatLiteral, PlainTextIsCopied) {
-  const Case cases[] = {
-      {"", {}, "", 0},
-      {"abcdef", {}, "abcdef", 0},
-      {"\x01\x7F\x80\xFF", {}, "\x01\x7F\x80\xFF", 0},
-      {"%d GiB", {16}, "16 GiB", 1},
-      {"%d MT/s", {6400}, "6400 MT/s", 1},
-  };
-  for (const Case &c : cases) Check(c);
+  CheckFormats({
+      {"", {}, ""},
+      {"abcdef", {}, "abcdef"},
+      {"\x01\x7F\x80\xFF", {}, "\x01\x7F\x80\xFF"},
+      {"%d GiB", {16}, "16 GiB"},
+      {"%d MT/s", {6400}, "6400 MT/s"},
+  });
 }
 
 TEST(FormatLiteral, LineBreaksBecomeCarriageReturnLineFeed) {
-  const Case cases[] = {
-      {"a\nb", {}, "a\r\nb", 0},
-      {"a\r\nb", {}, "a\r\nb", 0},
-      {"a\n\rb", {}, "a\r\nb", 0},
-      {"a\rb", {}, "a\rb", 0},
-      {"\r", {}, "\r", 0},
-      {"\n", {}, "\r\n", 0},
-      {"\n\n", {}, "\r\n\r\n", 0},
-      {"\r\r\n", {}, "\r\r\n", 0},
-      {"\n\r\n", {}, "\r\n\r\n", 0},
-      {"\n\r\r", {}, "\r\n\r", 0},
-      {"Boot: v%d.%d.%d\nApp: v%d.%d.%d", {1, 2, 3, 4, 5, 6}, "Boot: v1.2.3\r\nApp: v4.5.6", 6},
-  };
-  for (const Case &c : cases) Check(c);
+  CheckFormats({
+      {"a\nb", {}, "a\r\nb"},
+      {"a\r\nb", {}, "a\r\nb"},
+      {"a\n\rb", {}, "a\r\nb"},
+      {"a\rb", {}, "a\rb"},
+      {"\r", {}, "\r"},
+      {"\n", {}, "\r\n"},
+      {"\n\n", {}, "\r\n\r\n"},
+      {"\r\r\n", {}, "\r\r\n"},
+      {"\n\r\n", {}, "\r\n\r\n"},
+      {"\n\r\r", {}, "\r\n\r"},
+      {"Boot: v%d.%d.%d\nApp: v%d.%d.%d", {1, 2, 3, 4, 5, 6}, "Boot: v1.2.3\r\nApp: v4.5.6"},
+  });
 }
 
 TEST(FormatLiteral, LineBreaksInsideADirectiveTakeItsWidthAndPrecision) {
-  const Case cases[] = {
-      {"%\n", {}, "\r\n", 0},
-      {"%5\n|", {}, "   \r\n|", 0},
-      {"%-5\r|", {}, "\r    |", 0},
-      {"%5\r\n|", {}, "   \r\n|", 0},
-      {"%5\n\r|", {}, "   \r\n|", 0},
-      {"%.1\n|", {}, "\r|", 0},
-      {"%.0\n|", {}, "|", 0},
-      {"%*\n|", {4}, "  \r\n|", 1},
-  };
-  for (const Case &c : cases) Check(c);
+  CheckFormats({
+      {"%\n", {}, "\r\n"},
+      {"%5\n|", {}, "   \r\n|"},
+      {"%-5\r|", {}, "\r    |"},
+      {"%5\r\n|", {}, "   \r\n|"},
+      {"%5\n\r|", {}, "   \r\n|"},
+      {"%.1\n|", {}, "\r|"},
+      {"%.0\n|", {}, "|"},
+      {"%*\n|", {4}, "  \r\n|"},
+  });
 }
 
 TEST(FormatLiteral, OtherDirectiveCharactersPrintThemselves) {
-  const Case cases[] = {
-      {"%%", {}, "%", 0},
-      {"100%%", {}, "100%", 0},
-      {"%q", {9}, "q", 0},
-      {"%5%", {}, "    %", 0},
-      {"%-3%|", {}, "%  |", 0},
-      {"%.0%|", {}, "|", 0},
-      {"%.3q", {}, "  q", 0},
-      {"%D%U%A%i%o%f%e%n", {1, 2, 3}, "DUAiofen", 0},
-      {"%\x01%\xFF", {}, "\x01\xFF", 0},
-      {"%5*q", {3}, "  q", 1},
-  };
-  for (const Case &c : cases) Check(c);
+  CheckFormats({
+      {"%%", {}, "%"},
+      {"100%%", {}, "100%"},
+      {"%q", {9}, "q", kRoomy, 0},
+      {"%5%", {}, "    %"},
+      {"%-3%|", {}, "%  |"},
+      {"%.0%|", {}, "|"},
+      {"%.3q", {}, "  q"},
+      {"%D%U%A%i%o%f%e%n", {1, 2, 3}, "DUAiofen", kRoomy, 0},
+      {"%\x01%\xFF", {}, "\x01\xFF"},
+      {"%5*q", {3}, "  q"},
+  });
 }
 
 TEST(FormatLiteral, FormatEndingInsideADirective) {
-  const Case cases[] = {
-      {"ab%", {}, "ab", 0},
-      {"ab%5", {}, "ab     ", 0},
-      {"ab%-3", {}, "ab   ", 0},
-      {"ab%.4", {}, "ab", 0},
-      {"ab%3.4", {}, "ab   ", 0},
-      {"ab%*", {2}, "ab  ", 1},
-      {"ab%l", {}, "ab", 0},
-  };
-  for (const Case &c : cases) Check(c);
+  CheckFormats({
+      {"ab%", {}, "ab"},
+      {"ab%5", {}, "ab     "},
+      {"ab%-3", {}, "ab   "},
+      {"ab%.4", {}, "ab"},
+      {"ab%3.4", {}, "ab   "},
+      {"ab%*", {2}, "ab  "},
+      {"ab%l", {}, "ab"},
+  });
 }
 
 }  // namespace

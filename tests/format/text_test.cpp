@@ -9,27 +9,16 @@
 
 namespace {
 
+using format_test::CheckFormats;
 using format_test::Ptr;
 using format_test::RunFormat;
-
-struct Case {
-  const char *format;
-  std::vector<UINT64> args;
-  std::string expected;
-};
-
-void CheckAll(const std::vector<Case> &cases) {
-  for (const Case &c : cases) {
-    EXPECT_EQ(RunFormat(c.format, c.args).text, c.expected) << "format \"" << c.format << "\"";
-  }
-}
 
 const char kAbc[] = "abc";
 const char kAbcdef[] = "abcdef";
 const char16_t kWideAbc[] = u"abc";
 
 TEST(FormatText, EightBitText) {
-  CheckAll({
+  CheckFormats({
       {"%a", {Ptr(kAbcdef)}, "abcdef"},
       {"%a", {Ptr("")}, ""},
       {"%.2a", {Ptr(kAbcdef)}, "ab"},
@@ -53,7 +42,7 @@ TEST(FormatText, EightBitText) {
 TEST(FormatText, SixteenBitText) {
   const char16_t high[] = {0x0141, 0x20AC, 0xFF41, 0};
   const char16_t low_byte_zero[] = {u'a', 0x0100, u'b', 0xFF00, 0};
-  CheckAll({
+  CheckFormats({
       {"%s", {Ptr(kWideAbc)}, "abc"},
       {"%S", {Ptr(kWideAbc)}, "abc"},
       {"%.2s", {Ptr(kWideAbc)}, "ab"},
@@ -73,7 +62,7 @@ TEST(FormatText, SixteenBitTextAtAnOddAddress) {
 }
 
 TEST(FormatText, NullPointersPrintAPlaceholder) {
-  CheckAll({
+  CheckFormats({
       {"%a", {0}, "<null string>"},
       {"%s", {0}, "<null string>"},
       {"%S", {0}, "<null string>"},
@@ -85,7 +74,7 @@ TEST(FormatText, NullPointersPrintAPlaceholder) {
 }
 
 TEST(FormatText, SingleCharacter) {
-  CheckAll({
+  CheckFormats({
       {"%c", {'A'}, "A"},
       {"%c", {0x263A}, "\x3A"},
       {"%c", {0x10041}, "A"},  // only the low 16 bits
@@ -105,8 +94,11 @@ TEST(FormatText, PrecisionBoundsTheReadOfAnUnterminatedText) {
   // precision is a heap overflow that AddressSanitizer reports.
   const std::vector<char> narrow = {'w', 'x', 'y', 'z'};
   const std::vector<char16_t> wide = {u'w', u'x', u'y', u'z'};
+  const std::vector<char> block(33, 'b');  // past the 16-byte blocks of the measure
   EXPECT_EQ(RunFormat("%.4a", {Ptr(narrow.data())}).text, "wxyz");
   EXPECT_EQ(RunFormat("%.3a", {Ptr(narrow.data())}).text, "wxy");
+  EXPECT_EQ(RunFormat("%.33a", {Ptr(block.data())}).text, std::string(33, 'b'));
+  EXPECT_EQ(RunFormat("%.16a", {Ptr(block.data())}).text, std::string(16, 'b'));
   EXPECT_EQ(RunFormat("%.4s", {Ptr(wide.data())}).text, "wxyz");
   EXPECT_EQ(RunFormat("%-6.2S|", {Ptr(wide.data())}).text, "wx    |");
 }

@@ -1,5 +1,6 @@
-// Storing text on its own: FillRepeated and the field emitters stop at the
-// end they are given, and padding arithmetic holds at the count limits.
+// Storing text on its own: FillRepeated, EmitRun and the field emitters stop
+// at the end they are given, and padding arithmetic holds at the count
+// limits.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,6 +26,20 @@ TEST(FormatWrite, FillRepeatedStoresUpToCountAndBelowEnd) {
     EXPECT_EQ(static_cast<size_t>(cursor - bytes.data()), c.stored) << "count " << c.count;
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
               std::string(c.stored, '#') + std::string(bytes.size() - c.stored, '.'));
+  }
+}
+
+TEST(FormatWrite, EmitRunCopiesEveryLengthUpToTheEnd) {
+  const std::string text = "abcdefghijklmnopqrstuvwxyz0123456789";
+  for (size_t length = 0; length <= text.size(); ++length) {
+    for (size_t room = 0; room <= length + 1; ++room) {
+      std::vector<char> bytes(text.size() + 8, '.');
+      char *cursor = EmitRun(bytes.data(), bytes.data() + room, text.data(), length);
+      const size_t kept = std::min(room, length);
+      EXPECT_EQ(static_cast<size_t>(cursor - bytes.data()), kept);
+      EXPECT_EQ(std::string(bytes.begin(), bytes.end()), text.substr(0, kept) + std::string(bytes.size() - kept, '.'))
+          << "length " << length << " room " << room;
+    }
   }
 }
 
@@ -62,7 +77,7 @@ TEST(FormatWrite, EmittersStopAtTheEndAnywhereInTheField) {
   const std::string full = "-001,234    ";
   for (size_t room = 0; room <= full.size() + 1; ++room) {
     std::vector<char> bytes(full.size() + 4, '.');
-    char *cursor = EmitNumber(bytes.data(), bytes.data() + room, &spec, &number);
+    char *cursor = EmitNumberField(bytes.data(), bytes.data() + room, &spec, &number);
     const size_t kept = std::min(room, full.size());
     EXPECT_EQ(static_cast<size_t>(cursor - bytes.data()), kept);
     EXPECT_EQ(std::string(bytes.data(), kept), full.substr(0, kept));
