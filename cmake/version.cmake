@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 # The release version is written once, in project(sysinfo VERSION ...) of
 # the top CMakeLists.txt; the firmware sub-build reads the same line. It
 # reaches the images' PE headers (major.minor: the header has no field for

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """The project's version read back from every place the build writes it,
 in one table: each page simulator's --version; and per driver image the PE
 header's image version fields (major.minor: the header has no field for
