@@ -59,6 +59,8 @@ class HandWorked(unittest.TestCase):
                          guids.parse("222A6C1A-51EE-0EEC-9E7C-F3FD6F0FD7CF"))
         with self.assertRaises(errors.FwError):
             guids.protocol("NO_SUCH_PROTOCOL_GUID")
+        with self.assertRaisesRegex(errors.FwError, "cannot read protocol names from /nonexistent/guids.h"):
+            guids.protocol("EFI_HII_DATABASE_PROTOCOL_GUID", "/nonexistent/guids.h")
 
     def test_tiny_driver_file(self):
         built = ffs.driver(guids.parse(support.DRIVER_GUID), b"MZ\0\0", depex.all_of([]), "A")
