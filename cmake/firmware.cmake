@@ -39,14 +39,16 @@ set(CMAKE_DEPFILE_FLAGS_CXX "-MD -MT <DEP_TARGET> -MF <DEP_FILE>")
 # section fewer keeps the headers within one 512-byte file block and saves
 # the padding of a section of its own. /Brepro puts a hash of the image in
 # place of the link time, so the same sources give the same bytes (and the
-# same firmware file). A link map lies beside each image. The suffix is set
-# here because the Generic platform module resets the toolchain's
-# executable suffix.
+# same firmware file). /version writes the project's major.minor into the
+# header's image version fields. A link map lies beside each image. The
+# suffix is set here because the Generic platform module resets the
+# toolchain's executable suffix.
 function(sysinfo_add_efi_image name entry subsystem)
   add_executable(${name})
   set_target_properties(${name} PROPERTIES SUFFIX .efi)
   target_link_libraries(${name} PRIVATE ${ARGN} sysinfo_firmware_codegen sysinfo_warnings)
   target_link_options(${name} PRIVATE -fuse-ld=lld -nostdlib -flto
       -Wl,-entry:${entry} -Wl,-subsystem:${subsystem} -Wl,-dynamicbase -Wl,/Brepro -Wl,/merge:.rdata=.text
+      -Wl,/version:${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}
       -Wl,/map:${CMAKE_CURRENT_BINARY_DIR}/${name}.map)
 endfunction()

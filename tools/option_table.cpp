@@ -145,6 +145,8 @@ const std::vector<OptionEntry> &OptionTable() {
   static const std::vector<OptionEntry> table = {
       {"--help", "", Arity::kFlag, kOutput, "print this help and exit",
        [](Options &o, std::string_view) { return Assign(o.help, true); }},
+      {"--version", "", Arity::kFlag, kOutput, "print the simulator's version (the driver's release) and exit",
+       [](Options &o, std::string_view) { return Assign(o.version, true); }},
       {"--json", "", Arity::kFlag, kOutput, "print the page and the run's result as JSON instead of text",
        [](Options &o, std::string_view) { return Assign(o.json, true); }},
       {"--trace", "FILE", Arity::kOptional, kOutput,

@@ -16,6 +16,7 @@ struct Options {
   std::vector<FaultRule> faults;
 
   bool help = false;
+  bool version = false;
   bool list_faults = false;
   bool json = false;
   bool trace = false;

@@ -148,6 +148,10 @@ int ToolMain(std::string_view program, std::string_view own_board, const std::ve
     out << HelpText(program, own_board);
     return kExitSuccess;
   }
+  if (options.version) {
+    out << program << " " << SYSINFO_VERSION << "\n";
+    return kExitSuccess;
+  }
   if (options.list_faults) {
     out << FaultShortcutList();
     return kExitSuccess;

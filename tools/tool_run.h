@@ -21,7 +21,8 @@ int RunSimulation(std::string_view program, const Options &options, std::ostream
 using SiblingLauncher = std::function<int(const SimBoard &board, const std::vector<std::string> &args)>;
 
 // The whole program: parses `args`, hands a --board for another board to
-// `launch`, prints help or the fault list, or runs the simulation.
+// `launch`, prints help, the version or the fault list, or runs the
+// simulation.
 int ToolMain(std::string_view program, std::string_view own_board, const std::vector<std::string> &args,
              std::ostream &out, std::ostream &err, const SiblingLauncher &launch);
 

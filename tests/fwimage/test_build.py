@@ -36,6 +36,11 @@ TINY_FFS = ("6D E7 0A 28 AF EE B8 4E AC 20 45 9C 6D E9 36 46 21 AA 07 00 30 00 0
             " 06 00 00 13 06 08 00 00 08 00 00 10 4D 5A 00 00 08 00 00 15 41 00 00 00")
 
 
+# VERSION "1.0.0", build 10000 (0x2710): size 0x12, type 0x14, the build
+# number little-endian, the text in UCS-2 with its NUL.
+VERSION_SECTION = "12 00 00 14 10 27 31 00 2E 00 30 00 2E 00 30 00 00 00"
+
+
 def hexbytes(text):
     return bytes.fromhex(text.replace(" ", ""))
 
@@ -54,12 +59,27 @@ class HandWorked(unittest.TestCase):
                          guids.parse("222A6C1A-51EE-0EEC-9E7C-F3FD6F0FD7CF"))
         with self.assertRaises(errors.FwError):
             guids.protocol("NO_SUCH_PROTOCOL_GUID")
+        with self.assertRaisesRegex(errors.FwError, "cannot read protocol names from /nonexistent/guids.h"):
+            guids.protocol("EFI_HII_DATABASE_PROTOCOL_GUID", "/nonexistent/guids.h")
 
     def test_tiny_driver_file(self):
         built = ffs.driver(guids.parse(support.DRIVER_GUID), b"MZ\0\0", depex.all_of([]), "A")
         self.assertEqual(built, hexbytes(TINY_FFS))
         # In a volume whose erased bytes read 0xFF the state bits are stored inverted.
         self.assertEqual(ffs.with_polarity(built, 1)[23], 0xF8)
+
+    def test_version_section_built_and_listed(self):
+        self.assertEqual(sections.version("1.0.0", 10000), hexbytes(VERSION_SECTION))
+        cases = [(hexbytes(VERSION_SECTION), 'section VERSION at 0x0 size 0x12 "1.0.0" build 10000'),
+                 (hexbytes("05 00 00 14 10"), "section VERSION at 0x0 size 0x5 (cut short: no build number)")]
+        for raw, line in cases:
+            with self.subTest(line), tempfile.TemporaryDirectory() as work:
+                path = os.path.join(work, "image.fd")
+                with open(path, "wb") as sink:
+                    sink.write(support.volume([support.firmware_file(support.DRIVER_GUID, ffs.FREEFORM, raw)]))
+                status, out, err = support.run_here("list", path)
+                self.assertEqual((status, err), (0, ""))
+                self.assertIn(line, out)
 
     def test_large_section_and_large_file_headers(self):
         body = bytes(0x1000000)

@@ -1,8 +1,10 @@
 """Checks a board's driver firmware file by structure, read with the
 project's image tool: a DRIVER file with the driver's fixed name GUID, its
+sections DXE_DEPEX, PE32, USER_INTERFACE and VERSION in that order, the
 DXE_DEPEX section equal to the board's .depex and pushing the board's
 protocols (names of platform/guids.h) ANDed together, its PE32 section the
-.efi byte for byte, and its USER_INTERFACE name.
+.efi byte for byte, and its USER_INTERFACE name. (The version's value is
+checked with the version's other places, tests/release.)
 
 Usage: check_firmware_file.py --ffs F --efi E --depex D --guid G --ui NAME PROTOCOL...
 """
@@ -14,6 +16,9 @@ sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tools"))
 sys.dont_write_bytecode = True
 
 from fwimage import depex, errors, ffs, guids, sections  # noqa: E402
+
+
+SECTION_ORDER = [sections.DXE_DEPEX, sections.PE32, sections.USER_INTERFACE, sections.VERSION]
 
 
 def expected_words(names):
@@ -30,9 +35,11 @@ def expected_words(names):
 def checks(args):
     raw, efi, program = (open(path, "rb").read() for path in (args.ffs, args.efi, args.depex))
     file = ffs.load_driver(raw, args.ffs)
-    found = {s.type: s.body for s in sections.parse(file.data, args.ffs)}
+    parsed = sections.parse(file.data, args.ffs)
+    found = {s.type: s.body for s in parsed}
     return [
         ("DRIVER file", file.type == ffs.DRIVER),
+        ("sections DXE_DEPEX, PE32, USER_INTERFACE, VERSION", [s.type for s in parsed] == SECTION_ORDER),
         ("fixed name GUID", file.name == guids.parse(args.guid)),
         ("standalone state bits", raw[23] == ffs.STATE_VALID),
         ("depex section is the .depex", found.get(sections.DXE_DEPEX) == program),

@@ -25,6 +25,7 @@ const std::vector<FactCase> &FactCases() {
   static const std::vector<FactCase> cases = {
       {{"--help"}, [](const Options &o) { EXPECT_TRUE(o.help); }},
       {{"-h"}, [](const Options &o) { EXPECT_TRUE(o.help); }},
+      {{"--version"}, [](const Options &o) { EXPECT_TRUE(o.version); }},
       {{"--json"}, [](const Options &o) { EXPECT_TRUE(o.json); }},
       {{"--trace"},
        [](const Options &o) {

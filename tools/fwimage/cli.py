@@ -23,6 +23,13 @@ def _size(text):
     return int(found.group(1)) << {"": 0, "K": 10, "M": 20, "G": 30}[found.group(2).upper()]
 
 
+def _build_number(text):
+    """A VERSION section's build number: 0..65535."""
+    if not (text.isascii() and text.isdigit()) or int(text) > 0xFFFF:
+        raise argparse.ArgumentTypeError(f"not a build number 0..65535: {text!r}")
+    return int(text)
+
+
 def _read(path, what):
     try:
         with open(path, "rb") as source:
@@ -44,7 +51,10 @@ def _ffs(args):
     pe32 = _read(args.pe32, "PE32 image")
     if pe32[:2] != b"MZ":
         raise FwError(f"{args.pe32}: not a PE32 image (no MZ header)")
-    output.write(args.output, ffs.driver(guids.parse(args.guid), pe32, program, args.ui, args.version), inputs)
+    if args.build_number is not None and args.version is None:
+        raise FwError("--build-number belongs to a VERSION section: give --version too")
+    file = ffs.driver(guids.parse(args.guid), pe32, program, args.ui, args.version, args.build_number or 0)
+    output.write(args.output, file, inputs)
 
 
 def _list(args):
@@ -104,7 +114,8 @@ def parser():
     command.add_argument("--pe32", required=True)
     command.add_argument("--depex")
     command.add_argument("--ui", required=True, help="the file's user-interface name")
-    command.add_argument("--version")
+    command.add_argument("--version", help="text of a VERSION section (none without it)")
+    command.add_argument("--build-number", type=_build_number, help="the VERSION section's build number (default 0)")
     command.add_argument("-o", "--output", required=True)
     command.set_defaults(run=_ffs)
 

@@ -186,12 +186,12 @@ def pad(size, polarity):
     return build(guids.ERASED, PAD, bytes([0xFF if polarity else 0]) * (size - HEADER), polarity)
 
 
-def driver(name, pe32, depex, ui, version=None):
+def driver(name, pe32, depex, ui, version=None, build_number=0):
     """A DXE driver file: DXE_DEPEX (if any), PE32, USER_INTERFACE and VERSION (if any)."""
     parts = [sections.build(sections.DXE_DEPEX, depex)] if depex is not None else []
     parts += [sections.build(sections.PE32, pe32), sections.user_interface(ui)]
     if version is not None:
-        parts.append(sections.version(version))
+        parts.append(sections.version(version, build_number))
     return build(name, DRIVER, sections.join(parts))
 
 

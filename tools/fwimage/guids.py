@@ -36,13 +36,17 @@ _DEFINITION = re.compile(
 
 def header_guids(path=GUIDS_HEADER):
     """Name -> on-disk bytes of every EFI_GUID constant in the header."""
-    with open(path, encoding="utf-8") as source:
-        found = {}
-        for name, d1, d2, d3, rest in _DEFINITION.findall(source.read()):
-            tail = [int(b, 16) for b in rest.split(",")]
-            fields = (int(d1, 16), int(d2, 16), int(d3, 16), tail[0], tail[1], int.from_bytes(bytes(tail[2:]), "big"))
-            found[name] = uuid.UUID(fields=fields).bytes_le
-        return found
+    try:
+        with open(path, encoding="utf-8") as source:
+            text = source.read()
+    except OSError as error:
+        raise FwError(f"cannot read protocol names from {os.path.normpath(path)}: {error.strerror}") from None
+    found = {}
+    for name, d1, d2, d3, rest in _DEFINITION.findall(text):
+        tail = [int(b, 16) for b in rest.split(",")]
+        fields = (int(d1, 16), int(d2, 16), int(d3, 16), tail[0], tail[1], int.from_bytes(bytes(tail[2:]), "big"))
+        found[name] = uuid.UUID(fields=fields).bytes_le
+    return found
 
 
 def protocol(name_or_guid, path=GUIDS_HEADER):

@@ -71,7 +71,7 @@ def _ui_name(file):
 
 def detail(section):
     """What a section says of itself: GUID, compression and unpacked size,
-    expression, name."""
+    expression, name, version."""
     if section.readable and section.type in ENCAPSULATIONS:
         return _encapsulation(section)
     body = section.body
@@ -83,8 +83,15 @@ def detail(section):
     if section.type == sections.USER_INTERFACE:
         return f' "{sections.utf16_text(body)}"'
     if section.type == sections.VERSION:
-        return f' "{sections.utf16_text(body[2:])}"'
+        return _version(body)
     return ""
+
+
+def _version(body):
+    """A VERSION section's text and build number (a UINT16 before the text)."""
+    if len(body) < 2:
+        return " (cut short: no build number)"
+    return f' "{sections.utf16_text(body[2:])}" build {int.from_bytes(body[:2], "little")}'
 
 
 def _encapsulation(section):
