@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // FormatAscii against the C library's snprintf, side by side, into 128-byte
 // buffers: the driver's four formats, each over spreads of the argument
 // values it meets (one case per format and spread), and a mixed corpus.

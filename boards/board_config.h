@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Build-time board configuration: the build generates one translation unit
 // per board file (boards/<id>.board) defining these constants, and exactly
 // one of them is linked into each image.

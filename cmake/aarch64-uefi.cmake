@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 # Toolchain for the AArch64 UEFI image: Debian's clang and lld, PE32+ output
 # through the Windows ARM64 object format.
 set(CMAKE_SYSTEM_NAME Generic)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 # Reads a board file, boards/<id>.board: one KEY = value per line, a line
 # that starts with blanks goes on with the value above, lines whose first
 # character that is not blank is # are comments (README, Adding a board).

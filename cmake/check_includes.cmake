@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 # Fails the build when a file of a layer includes a header from a directory
 # its layer does not link. RULES holds one line per layer directory, and
 # one per file that has a rule of its own: the directory or file, then every

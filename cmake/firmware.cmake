@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 # The firmware flavour is clang and lld only (PE32+ through the Windows ARM64
 # object format): its toolchain file names them.
 if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")

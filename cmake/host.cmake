@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 # Flags of the host flavour, as interface targets each target links: the
 # driver's layers also link sysinfo_driver_codegen. Tests run under
 # AddressSanitizer and UndefinedBehaviorSanitizer unless SYSINFO_SANITIZE is

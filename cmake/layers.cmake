@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 # The layers, enforced by the build. Each layer is a library that links only
 # the layers below it, and the build refuses a step the other way:
 # - includes: a layer's file may include, from the source tree, only

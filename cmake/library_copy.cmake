@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 # sysinfo_copy_library(target copy INSTRUMENTATION flags SUFFIX s COPIES lib ...)
 # A static library `copy` built from the sources of `target` with its own
 # include directories, definitions and options, linking what `target`

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 # Signed driver images, for boards with Secure Boot on. Given the board's
 # signature-database key (SYSINFO_SIGNING_KEY, a PEM private key without a
 # password) and its certificate (SYSINFO_SIGNING_CERT), the firmware build

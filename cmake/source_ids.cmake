@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 # The four source-repository commit ids shown on the page. Each is either
 # given explicitly (SYSINFO_ID_<TREE>) or read from a checkout of that tree
 # (SYSINFO_TREE_<TREE>) as an abbreviated id of the tree's usual length.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "driver/board_straps.h"
 
 #include "boards/board_config.h"

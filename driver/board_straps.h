@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // GPIO strap pins read straight from the GPIO controllers' registers,
 // through the board's pin map. Registers are only read, never written, and
 // nothing is cached: every call sees the current line state.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The driver's image entry point and the constant records it installs.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The pin map is built at compile time from the board's wiring runs: each
 // run hands a range of consecutive pins to consecutive bits of one
 // controller. Pins outside every run have no GPIO line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The board's GPIO pin map: which controller and register bit carries each
 // SoC pin. Row index = pin number.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Fills the page's "Hardware Information" rows: total memory, memory
 // frequency, board name, PD controller versions and memory-chip variant.
 #pragma once

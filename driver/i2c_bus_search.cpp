@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "driver/i2c_bus_search.h"
 
 #include "platform/device_path.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Finds the I2C master of the bus that carries the board's PD controller.
 #pragma once
 

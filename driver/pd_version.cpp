@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The PD controller's version exchange, three requests each completed
 // before StartRequest returns:
 //   1. write 3A 03 00 00 00        status command

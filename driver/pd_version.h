@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Boot and application firmware versions of the board's USB PD controller,
 // read over I2C.
 #pragma once

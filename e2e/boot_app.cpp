@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Boot application of the Secure Boot cases (e2e/run_secureboot.py). With
 // Secure Boot on the firmware refuses its own shell, so this program, signed
 // and placed at the removable-media path \EFI\BOOT\BOOTAA64.EFI, does what

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Line-oriented console output for the emulator-run programs. A line is
 // assembled in a fixed buffer and written through ConOut followed by CR LF;
 // the run script reads these lines from the serial console. A driver that

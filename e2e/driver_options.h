@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Driver#### load options written by the boot application: each names a
 // driver file on the application's own disk by the disk's device path and
 // a file-path node. The boot manager loads the options DriverOrder lists,

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """Expected page texts of a scenario, derived from the scenario's facts, the
 board configuration and the source ids of the build."""
 

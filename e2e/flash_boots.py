@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """The flash cases of the emulator run: the driver dispatched from the
 firmware's own flash with no shell command, alone and after the test
 platform driver, and loaded from Driver#### load options that the shell's

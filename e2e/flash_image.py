@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """Firmware images for the flash cases, made with the project's image tool
 (tools/fwimage.py): the test platform driver as a firmware file, and copies
 of the stock AAVMF code image with firmware files inserted into its DXE

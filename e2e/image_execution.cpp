@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "e2e/image_execution.h"
 
 #include "e2e/console_line.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The firmware's image execution information table: with Secure Boot on,
 // the firmware records there each image it did not start after checking its
 // signature. The boot application prints it, so the run sees the firmware's

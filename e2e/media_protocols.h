@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The loaded-image, simple-file-system and file protocols, and the media
 // file-path node: what the boot application needs to read its mode file and
 // to name a file on its own disk in a load option. Member order and offsets

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """The System Information page as the firmware must hold it: its strings,
 its rows as a person sees them, and the bytes of its form and string
 packages, written out independently of the driver's own tables."""

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """Reading the setup browser's 80x25 text screen: where menu entries are,
 which one is highlighted, and the rows of a form page as a person sees them
 (label and value columns, gathered over several scrolled views)."""

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Test platform driver for the emulator run: publishes what the board's
 // other firmware drivers would (GPIO register blocks, memory information,
 // firmware versions, the PD controller's I2C bus) with the facts of the

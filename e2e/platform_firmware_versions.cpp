@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The firmware-version protocol: GetComponentVersion hands out the
 // scenario's text of a component, or fails for a component without one.
 #include "e2e/test_platform.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // GPIO register blocks for the emulator run. QEMU's virt machine has no
 // such controllers, so the blocks are RAM pages at the addresses the
 // qemu-virt board configuration names, reserved here so nothing else lands

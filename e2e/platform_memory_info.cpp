@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The memory-information protocol: an interface whose record pointer leads
 // to the memory size and clock. Every byte the driver should not read holds
 // a filler pattern, so a read at the wrong offset shows on the page.

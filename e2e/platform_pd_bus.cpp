@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // I2C master handles with an emulated PD controller at address 0x72. The
 // controller answers one exchange: the 5-byte command 3A 03 00 00 00, a
 // 1-byte status read (0x4B), then the version request 0x80 with an 11-byte

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """One boot of QEMU's virt machine on Debian's AAVMF firmware with the serial
 console on a pipe: wait for output, send keys, decode the text screen with
 pyte, take PPM screendumps through the monitor, and always end the process

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The emulator run's read-back of the page. Finds the page's package list
 // in the firmware's HII database by its GUID and prints, one item a line:
 // how many package lists carry that GUID, the exported list's size, length

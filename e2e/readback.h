@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The page read back from the firmware's HII database, as the emulator run
 // checks it (e2e/readback.cpp lists the lines).
 #pragma once

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """End-to-end run of the System Information driver on Debian's AAVMF
 firmware under QEMU's virt machine.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """Flash cases of the emulator run: the System Information driver shipped
 as a firmware file and dispatched by Debian's AAVMF firmware from its own
 flash, or loaded from Driver#### load options, with no shell command

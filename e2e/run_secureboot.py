@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """Secure Boot cases of the emulator run: Debian's AAVMF with its test keys
 enrolled and Secure Boot on; the System Information driver dispatched from
 flash, loaded from a signed Driver#### option, and refused by the firmware

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // EFI_RUNTIME_SERVICES, every member in table order, with the variable
 // attributes and reset types the boot application uses. The driver needs
 // none of this, so it lives beside the emulator-run programs.

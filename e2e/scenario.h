@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The facts one build of the test platform driver publishes. Each build
 // links one generated definition of mScenario, made from scenarios.json,
 // which the run script reads as well.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 # Reads scenarios.json and writes one C++ definition of mScenario for every
 # scenario that has a test platform driver. Sets E2E_PLATFORM_SCENARIOS to
 # their names and E2E_SCENARIO_SOURCE_<name> to the generated files.

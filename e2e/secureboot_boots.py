@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """The Secure Boot cases of the emulator run: AAVMF with the snakeoil
 variable store, which enrolls Debian's test keys and turns Secure Boot on.
 The firmware then refuses its own shell, so the boot application

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """Signed images for the Secure Boot cases. The key is Debian's test key
 for AAVMF (qemu-efi-aarch64's PkKek-1-snakeoil, whose certificate the
 snakeoil variable store holds in db): its password is published, and the

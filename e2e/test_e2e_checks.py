@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """Checks of the emulator run's own checking: the page model's encoders and
 parsers, the expected texts, the screen reading and the read-back checks,
 each fed with data that is right and with data that carries a fault."""

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The test platform driver's parts: each publishes one thing the board's
 // other firmware drivers would, with the facts of the built-in scenario.
 #pragma once

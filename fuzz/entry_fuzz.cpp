@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The whole DriverEntry on the simulated board, with random board facts
 // (memory, clock, straps, PD controller versions and faults, firmware
 // texts and failures, which protocols exist, the UART's prior state, extra

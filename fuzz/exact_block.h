@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Heap blocks that end exactly where the data the driver is handed ends, so
 // AddressSanitizer reports a read one byte past it. The data may start at
 // an offset of 0..7 from the block's start to vary its alignment.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Drives the format engine with arbitrary format text, buffer size and
 // argument slots, and checks what must hold for every call:
 // - nothing is stored outside the buffer (guard bytes on both sides) and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Reading a fuzzer input front to back, so that seeds can be written by
 // hand in the order a harness documents; a used-up input reads as zeros.
 // Also the failure report every harness uses for a broken invariant.

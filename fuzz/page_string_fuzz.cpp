@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // SetPageString against a scripted EFI_HII_STRING_PROTOCOL: GetLanguages
 // answers each call with a status, a reported size and list bytes chosen
 // by the input, SetString and NewString with chosen statuses (and ids).

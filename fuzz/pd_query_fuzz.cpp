@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // QueryPdVersion against arbitrary I2C master handles: a scripted
 // LocateHandleBuffer hands out any list (published handles in any order,
 // repeats, handles the database does not know), each handle carries any

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "fuzz/pool_watch.h"
 
 #include "fuzz/fuzz_input.h"

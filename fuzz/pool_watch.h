@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Watches the simulated AllocatePool: records every request (type and
 // size) and refuses requests above a cap with EFI_OUT_OF_RESOURCES, as a
 // firmware with that much free pool would. Without the cap a fuzzed size

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Registration of package arrays as one HII package list, with arbitrary
 // arrays (count, lengths, contents, alignment, a null entry anywhere),
 // against the simulated HII database or a permissive stub NewPackageList

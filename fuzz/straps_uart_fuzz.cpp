@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The driver's register readers against register devices whose reads come
 // from the input: ReadGpioPin and ReadBoardStraps with arbitrary pins,
 // counts and GPIO register contents, and InitConsoleUart with arbitrary

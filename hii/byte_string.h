@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Compile-time byte strings: the building material of the page's carried
 // packages. Every builder returns a ByteString whose size is part of its
 // type, so lengths are checked by the compiler and the finished bytes are

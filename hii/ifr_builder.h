@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Compile-time builders for the IFR records of a form package. A record is
 // its EFI_IFR_OP_HEADER (opcode; length in bits 0..6 and the scope flag in
 // bit 7 of the second byte) followed by its fields, little-endian. Records

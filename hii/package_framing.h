@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Framing of carried packages: an EFI_HII_PACKAGE_HEADER in front of a
 // package's body, and the 4-byte length in front of a package array.
 #pragma once

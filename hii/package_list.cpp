@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "hii/package_list.h"
 
 #include "platform/hii.h"

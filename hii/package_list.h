@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Registration of package arrays as one HII package list on the driver's
 // handle. The list exists only during the call: the HII database keeps its
 // own copy.

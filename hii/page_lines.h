@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The "System Information" page in one list: every line of its form, top to
 // bottom, with the strings each line brings. The rest is derived from it at
 // compile time: the id names STRING_<NAME> and the table mPageLines here,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The page's packages as the module carries them: only the finished bytes.
 #include "hii/page_packages.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The page's carried packages, built by the compiler from the page's list
 // (page_lines.h): the form line by line in the list's order, the strings in
 // id order. Each array is a little-endian UINT32 total length (its own four

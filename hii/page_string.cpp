@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "hii/page_string.h"
 
 #include "platform/hii.h"

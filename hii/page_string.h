@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Setting one string of the registered page in each of its languages.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The page's strings by id, derived from its list (page_lines.h): how many
 // there are and their texts, checked to run 1, 2, 3, ... without gaps or
 // repeats; the value slots start-up fills; the rows that show firmware

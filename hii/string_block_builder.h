@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Compile-time builders for a string package: the EFI_HII_STRING_PACKAGE_HDR
 // fields after the package header, and the string information blocks. Each
 // text becomes one EFI_HII_SIBT_STRING_UCS2 block; ids follow block order.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // EFI_SYSTEM_TABLE and EFI_BOOT_SERVICES, every member in table order.
 // Offsets are asserted for the 64-bit targets so a wrong layout fails the
 // build instead of the boot.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // EFI_SIMPLE_TEXT_OUTPUT_PROTOCOL: the console text output reached through
 // EFI_SYSTEM_TABLE.ConOut. Member order and offsets as UEFI defines them.
 #pragma once

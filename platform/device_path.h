@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Device-path node layouts. Nodes are byte-packed: a node may start at any
 // address, so multi-byte fields are read with the unaligned helpers.
 #pragma once

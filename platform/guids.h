@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Every GUID the driver names, in the UEFI in-memory layout.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // HII package, IFR and string-block layouts and the two HII protocols the
 // driver calls (database and string). The configuration-routing, font and
 // image protocols are only located and kept, so they stay opaque here.

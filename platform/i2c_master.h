@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // EFI_I2C_MASTER_PROTOCOL and its request packet.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Module-wide pointers, set by DriverEntry before anything else uses them.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The two platform protocols as this driver sees them. Both are published
 // by other drivers of the board; only the members read here are named.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // EFI_STATUS and the status codes. Bit 63 set means an error; everything
 // else, warnings included, counts as success.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The one list of EFI_STATUS codes: name, code and the text the format
 // engine's %r shows. platform/status.h makes the constants from it, the
 // format engine its packed text tables, the simulator tool its name table.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Base UEFI data types shared by the driver, the simulator and the tests.
 //
 // The same header serves the AArch64 firmware image and the x86-64 host.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 # Builds the benchmark with clang and with GCC, each at -O2 without
 # sanitizers in its own build directory (presets bench and bench-gcc), runs
 # the format engine's tests in that build, then the benchmark, and prints

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 # Line and branch coverage of the driver sources (what goes into the .efi
 # image) under the host tests, with clang's source-based coverage. Builds an
 # instrumented host flavour without sanitizers, the firmware sub-build or

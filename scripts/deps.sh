@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 # Installs the Debian packages named as arguments that are not installed
 # yet. Does nothing, and touches no network, when all are present.
 set -eu

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 # Boots QEMU's virt machine on Debian's AAVMF firmware with the driver and a
 # test platform driver, for looking at the page by hand. By default both are
 # on a FAT disk and the shell's startup.nsh loads them; with --flash they are

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 # Builds the libFuzzer targets and runs a campaign of each, one after the
 # other: SECONDS per target (600 unless given), each growing its own corpus
 # in the build dir from the committed seeds in fuzz/corpus/<target>/.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 # Reproduces every figure of docs/performance.md: image sizes by section,
 # host and firmware stack depth, pool use, format engine against the C
 # library (time and instructions per call, scripts/bench.sh), instruction

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 # Debian packages the build and the tests need (sourced by the scripts).
 # shellcheck disable=SC2034
 BUILD_PACKAGES="cmake ninja-build g++ clang lld llvm libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev"

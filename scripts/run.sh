@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 # Installs what is missing, builds the page simulator (host flavour, no
 # firmware sub-build) in its own build directory and runs it, passing every
 # argument through: scripts/run.sh --help lists them. Build output goes to

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """Per-function stack use of a linked AArch64 firmware image and its deepest
 call path, from the image's link map (function addresses) and disassembly
 (stack adjustments in each prologue, direct calls). Calls through function

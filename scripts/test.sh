@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 # Installs what is missing, builds the host and firmware flavours and runs
 # every test, then builds the host flavour again with GCC and runs its unit
 # tests (the emulator run and the fuzz runs are the clang build's).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Console UART bring-up: puts the PL011-compatible UART at CONSOLE_UART_BASE
 // into the fixed line configuration, or leaves it if it already has it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // A whole simulated board around the driver: the platform (boot services,
 // pool, handles, register bus), the HII database, the console UART, the
 // GPIO controllers with the memory straps, an I2C bus with the PD

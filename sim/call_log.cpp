@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "sim/call_log.h"
 
 #include "sim/stack_probe.h"

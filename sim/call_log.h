@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The simulator's record of every service call and register access, in
 // order, and the fault plan that makes chosen calls fail.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The platform's firmware-version protocol: a table of services whose
 // twelfth entry, GetComponentVersion(Component, &Text, &Aux), hands out a
 // version text the protocol keeps owning. Texts and failures are set per

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The board's seven GPIO controllers: per controller a mode, a direction
 // and an input-level register (one bit per line), mapped on the register
 // bus at the board's controller bases. GpioBank sets lines by SoC pin

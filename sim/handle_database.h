@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The simulated handle database: handles in creation order, each with its
 // protocol interfaces in installation order, with the UEFI semantics of the
 // install, uninstall and look-up services.

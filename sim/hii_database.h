@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The simulated HII database with its database and string protocols. It
 // copies and validates registered package lists, keeps each list's driver
 // handle, lets strings be read, set and added per language, and exports

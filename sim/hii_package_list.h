@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Package lists as the simulated HII database receives and exports them:
 // EFI_HII_PACKAGE_LIST_HEADER, packages back to back, end package.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The EFIAPI members of the simulated HII database and string protocols:
 // each call is traced in the current platform's call log, may be failed by
 // its fault plan (scribbling over outputs when asked), and otherwise goes

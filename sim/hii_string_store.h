@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // String packages as the simulated HII database keeps them: the header's
 // fields and the strings by id, parsed from and serialised back to the
 // EFI_HII_STRING_PACKAGE_HDR layout with its string information blocks.

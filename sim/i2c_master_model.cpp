@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "sim/i2c_master_model.h"
 
 #include <cstdio>

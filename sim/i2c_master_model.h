@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // An I2C bus behind EFI_I2C_MASTER_PROTOCOL: requests are routed by slave
 // address to attached device models, an address without a device NACKs
 // (EFI_NO_RESPONSE). Every request is logged with its packet and bytes,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The platform's memory-information protocol: an interface whose pointer
 // at offset 16 leads to a record with the total size in MiB (offset 12)
 // and the memory clock in MHz (offset 20). The bytes around those fields

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The page as a setup browser would draw it, taken from a form package:
 // the title, then subtitles, blank lines and "label — value" rows in order,
 // without the rows that a true SUPPRESS_IF hides. Strings are looked up by

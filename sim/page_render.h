@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Output forms of a drawn page: a fixed-width text screen like a setup
 // browser's (title bar, label column, value column) and JSON.
 #pragma once

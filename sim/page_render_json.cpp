@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include <nlohmann/json.hpp>
 
 #include "sim/page_render.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The board's USB PD controller as seen on I2C at address 0x72. It answers
 // the version exchange only when asked with exactly the expected bytes:
 //   write 3A 03 00 00 00            arms the status read

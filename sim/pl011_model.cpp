@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "sim/pl011_model.h"
 
 namespace sim {

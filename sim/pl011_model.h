@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // A PL011-compatible UART as the console bring-up sees it: divisor, line
 // control and control registers, error clear, and a flag register whose
 // transmit FIFO reports empty after a set number of polls, or never.

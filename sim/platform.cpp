@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "sim/platform.h"
 
 #include <cstdarg>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The simulated UEFI platform for the host: a system table and boot-services
 // table backed by a tracked pool, a handle database, a register bus and a
 // call log with fault injection. The driver receives the same tables it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Pool memory of the simulated boot services. Every allocation is tracked:
 // leaks, double frees and frees of pointers the pool never handed out are
 // recorded as violations. New buffers are filled with a pattern, not zero,

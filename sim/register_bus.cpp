@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "sim/register_bus.h"
 
 #include "sim/stack_probe.h"

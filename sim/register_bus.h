@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The simulated register bus: 32-bit accesses routed by address to device
 // models, every access logged in order. On the host, the driver's RegRead32
 // and RegWrite32 arrive here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Stack depth of the driver on the host: the stack pointer at the driver's
 // call into the simulator (a simulated service or a register access),
 // relative to the stack pointer at the call of the driver's entry. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "driver/driver_entry.h"
 #include "sim/stack_probe.h"
 

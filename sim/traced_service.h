@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The one path every simulated service call takes: it is entered in the
 // current platform's call log, the fault plan decides whether it fails,
 // and its result is logged as it leaves.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Conversions between the firmware's UCS-2 texts and the host's UTF-8, for
 // traces, read-back and rendering.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // memcpy and memset for the firmware build: the compiler emits calls to them
 // for structure copies and zero-initialisation even in freestanding mode.
 // The byte loops go through volatile pointers so the optimiser cannot turn

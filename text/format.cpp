@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Entry checks and the main scan of the format engine.
 #include "text/format.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The format engine: printf-style formatting of numbers and texts into an
 // 8-bit, NUL-terminated text in a caller's buffer.
 //

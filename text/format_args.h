@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The format engine's argument list. Every argument travels as one 64-bit
 // slot and the directives take slots strictly in order: a 32-bit directive
 // uses the low 32 bits of its slot, 'c' the low 16 bits, pointer

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "text/format_convert.h"
 
 #include "platform/status.h"

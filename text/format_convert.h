@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Value-to-text conversion of the format engine: the digits and field of a
 // number, the measure of a text, and the texts of GUIDs, times and status
 // values. Nothing here stores into the caller's buffer.

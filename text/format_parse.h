@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Directive parsing: turns the characters after a '%' into a FORMAT_SPEC,
 // taking the arguments of any '*' on the way. Also the line-break rule
 // shared by literal text and directives.

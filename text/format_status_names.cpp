@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The %r texts, packed from the one list of status codes.
 #include "platform/status_codes.h"
 #include "text/format_convert.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "text/format_write.h"
 
 INT64 WidthPadding(const FORMAT_SPEC *Spec, INT64 Field) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Storing text of the format engine. Every character it stores goes
 // through FillRepeated or EmitRun, which never store at or beyond End: the
 // engine passes the buffer's end position (the terminator's place) for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Memory fill and copy. ZeroFill and CopyBytes move 8 bytes per store when
 // the addresses allow it, else 4, else 1; nothing outside the given range
 // is touched.

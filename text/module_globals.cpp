@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Module-wide pointers; zero until DriverEntry sets them.
 #include "platform/module_globals.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Tables of texts stored back to back, each ended by its NUL (the literal
 // adds one more at the very end): no pointer per entry, so the tables stay
 // small and need no base relocations.

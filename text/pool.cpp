@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "text/pool.h"
 
 #include "platform/module_globals.h"

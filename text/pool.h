@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Pool memory through the boot services kept in gBootServices. Buffers are
 // EfiBootServicesData, zeroed when taken, and released by their taker.
 #pragma once

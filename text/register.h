@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Single 32-bit accesses to memory-mapped device registers at their
 // physical addresses. The firmware build issues exactly one volatile access
 // per call; the host build routes the same calls to the simulator's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Host build of the register primitives: there are no device registers to
 // reach, so RegRead32 and RegWrite32 hand every access to the bus hook the
 // simulator installs. Each call passes the primitive's own frame address,

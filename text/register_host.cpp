@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Host build of the register primitives: each access goes to the installed
 // bus hook (text/register_hook.h).
 #include "text/register.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Firmware build of the register primitives: one volatile 32-bit access
 // each, never split, merged, repeated or elided.
 #include "text/register.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "text/string_ops.h"
 
 void WidenAscii(const CHAR8 *Source, CHAR16 *Destination) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Text primitives: widening, length and comparison of NUL-terminated texts.
 // Bytes and CHAR16 units are compared as unsigned values. None of these
 // checks its pointers: callers pass valid, terminated texts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "text/unaligned.h"
 
 UINT16 ReadLe16(const void *Address) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Little-endian access at any alignment, and GUID compare/store built on it.
 // Device-path nodes and package arrays are byte-packed, so GUIDs and length
 // fields inside them may lie at any address.

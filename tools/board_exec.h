@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Starting the simulator built for another board: the executable of that
 // name in this executable's directory.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Injected faults: generic rules on the simulated services ("--fail"), and
 // named shortcuts that reproduce each way the driver's start-up can meet a
 // failure ("--fault").

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """Firmware-image tool: `fwimage.py {depex,ffs,list,check,insert,remove,extract} ...`;
 see tools/fwimage/cli.py."""
 import os

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "tools/option_table.h"
 
 #include "sim/gpio_model.h"

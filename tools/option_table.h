@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The table of command-line options: name, value, help and how each one
 // changes the options. The parser and the help text both read it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "tools/options.h"
 
 #include "tools/option_table.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The simulator's command line: the board's facts, injected faults and the
 // output wanted, parsed from the arguments.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // What one simulated start-up produced, and its two printed forms: the
 // page as text followed by the entry's status, or one JSON document.
 #pragma once

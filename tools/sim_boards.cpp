@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "tools/sim_boards.h"
 
 #include <iterator>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The boards the simulator is built for, one per board file. The board is
 // a build-time choice of the driver, so there is one executable per board;
 // --board runs the sibling executable built for the board asked for.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // EFI_STATUS values by name, both ways, and the exit code the simulator
 // gives for each status the driver's entry can return.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // sysinfo-sim: the System Information page of one board configuration,
 // drawn from a simulated start-up. SYSINFO_SIM_BOARD names the board this
 // executable is linked with.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "tools/tool_run.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The simulator program: command line in, page and status out.
 #pragma once
 

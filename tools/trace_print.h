@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The run's trace: every boot-service, HII, I2C, firmware-version and
 // register call in the order made.
 #pragma once

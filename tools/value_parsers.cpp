@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "tools/value_parsers.h"
 
 #include <cctype>

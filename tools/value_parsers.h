@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Parsers for option values: numbers, versions, firmware components and
 // texts. Each returns nothing for text it cannot take whole.
 #pragma once

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 # The board-file reader (cmake/board_file.cmake): a good file read back
 # value by value, then each fault the build must refuse, one changed line
 # at a time, named in the reader's errors.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 # Fails when a driver image is larger than its budget in bytes.
 # Usage: cmake -DIMAGE=<path> -DBUDGET=<bytes> -P image_size_budget.cmake
 file(SIZE "${IMAGE}" size)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Pool use of a whole entry: the package list, one language buffer per page
 // string update and one I2C request packet per PD transfer, each released
 // before the next is taken, so the peak is the largest of them alone.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The driver's deepest stack on the host: from the entry's call to the
 // deepest call it makes into the simulated platform, over boards that take
 // every path through the entry (PD exchange, straps, firmware rows, more

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The simulated board devices behave as the hardware and the platform
 // drivers do, so the driver's tests against them mean something.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // GPIO pin and strap reads on the simulated board: results, the register
 // accesses behind them, and the refusals.
 #include "driver/board_straps.h"

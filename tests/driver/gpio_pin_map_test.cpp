@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The compile-time pin map against the board's wiring as the simulator
 // writes it (controller lines in bit order) and against the run boundaries
 // of the board documentation.

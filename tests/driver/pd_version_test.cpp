@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The PD controller query on a simulated board: the bus search, the exact
 // I2C exchange, the version record, every failure, and the pool.
 #include "driver/pd_version.h"

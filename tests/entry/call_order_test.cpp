@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The order in which the entry reaches the platform: the console UART
 // first, then the HII look-ups, the device path and the registration, then
 // the rows section by section.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "tests/entry/entry_bed.h"
 
 #include "boards/board_config.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Shared ground for the whole-driver tests: the page's value rows as the
 // driver must fill them, and read-back of a simulated board after a run.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The driver's failure handling on the whole simulated board: what the
 // entry returns and what the page shows when a service, a platform protocol
 // or a device lets it down. Rows a failure must not touch are held to a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Fault sweep over a whole start-up: every external call of a fault-free
 // run (boot services, allocations included, HII, I2C, firmware versions)
 // fails in turn, then every call of one service at once. Each run must end

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The hardware rows' texts across the range of their facts.
 #include <gtest/gtest.h>
 

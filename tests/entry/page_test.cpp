@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The page a fault-free start-up leaves in the HII database, as the setup
 // browser reads and draws it.
 #include <gtest/gtest.h>

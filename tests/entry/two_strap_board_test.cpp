@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The driver built for the Q4L, whose memory fitting is told by two straps
 // (pins 49 and 50) only.
 #include <gtest/gtest.h>

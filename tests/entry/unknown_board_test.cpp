@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The driver built with a board name that matches no known board exactly
 // (it differs from one only in the case of its last letter).
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // FormatAscii's argument packing, and directives that find the list used up.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Value-to-text conversion on its own: number fields, text measure, and the
 // scratch texts of GUIDs, times and status values.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Entry checks: the calls that return 0 without storing anything, and the
 // longest format that is still formatted.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "tests/format/format_harness.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Runs the format engine into a buffer between guard areas and checks what
 // must hold after every call: nothing outside the buffer changes, nothing
 // after the terminator is touched, the return value is the length of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // GUID, time and status texts.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Number directives: d u x X p, flags, width, precision, grouping.
 #include <gtest/gtest.h>
 

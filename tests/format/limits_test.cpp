@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Widths and precisions at the limits: the output fills the buffer exactly
 // and nothing overflows, whatever the counts.
 #include <gtest/gtest.h>

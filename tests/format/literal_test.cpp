@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Literal text, line breaks (also inside directives) and directive
 // characters that print themselves.
 #include <gtest/gtest.h>

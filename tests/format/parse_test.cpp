@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The directive parser on its own.
 #include <gtest/gtest.h>
 

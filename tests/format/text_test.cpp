@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Text directives: a (8-bit), s and S (CHAR16), c (one CHAR16).
 #include <gtest/gtest.h>
 

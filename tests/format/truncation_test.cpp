@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Output cut by the buffer size: every size from 0 to two past the full
 // length stores the prefix of the full output and a terminator.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Storing text on its own: FillRepeated, EmitRun and the field emitters stop
 // at the end they are given, and padding arithmetic holds at the count
 // limits.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """Shared by the image-tool tests: the tool's package, the stock emulator
 firmware (tests that need it skip without it), and running the command."""
 import contextlib

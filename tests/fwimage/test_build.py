@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """The bytes the tool builds, against examples worked by hand, and the
 driver files it refuses to take."""
 import os

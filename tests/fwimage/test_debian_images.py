@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """Every firmware image Debian ships for QEMU, in one table: `list` shows
 every file the independent parser (uefitool-cli's UEFIExtract) finds, in
 the same order; `check` passes it clean or names only the stock image's

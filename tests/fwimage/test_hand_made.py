@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """One table of hand-made images, each run through the tool's commands with
 its expected outcome: refused with a message, or accepted (and then what
 the result must show). Every run leaves its input as it was; a refused run

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """Mutation sweep over the stock emulator firmware's headers: each header
 byte is changed (all bits, then the lowest bit flipped) and the image read
 again; in volume and file headers each change is tried once more with the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """The tool on Debian's AArch64 emulator firmware: its driver files rebuilt
 byte for byte, insert/list/extract round trips, replacing a file, and every
 kind of bad input refused with the input untouched and nothing written."""

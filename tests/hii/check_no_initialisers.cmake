@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 # Fails when an object of the firmware layer libraries carries a static
 # initialiser: the driver's data must be constant, with nothing to run
 # before the entry. The objects are LLVM bitcode (link-time optimisation)

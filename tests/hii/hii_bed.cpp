@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "tests/hii/hii_bed.h"
 
 #include "hii/package_list.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Test bed for the HII glue: a simulated platform with the simulated HII
 // database published, the module-wide pointers aimed at them, and on
 // teardown the checks every test owes: no pool left behind, no platform

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The simulated HII database: what it accepts, what it rejects, and the
 // UEFI semantics of its protocol members.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Registration of package arrays as one package list.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The carried arrays against the page's tables, read back by a parser of
 // this test's own (nothing here uses the builders that made the bytes).
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The page as a setup browser draws it from the simulated database.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Setting one page string in every language of the page's package list.
 #include <gtest/gtest.h>
 

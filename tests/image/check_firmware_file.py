@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """Checks a board's driver firmware file by structure, read with the
 project's image tool: a DRIVER file with the driver's fixed name GUID, its
 sections DXE_DEPEX, PE32, USER_INTERFACE and VERSION in that order, the

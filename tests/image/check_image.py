@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """Checks the firmware build's driver images as a UEFI loader would take
 them: AArch64 PE32+, boot-service driver subsystem, relocatable, no
 imports, 4 KiB sections, entry point in .text. Prints each image's size.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 # Runs check_includes.cmake over a tree of three layers, low <- high, and
 # other beside them, with one file of high allowed other as well. Each
 # file below is either accepted or must be named in the check's error.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The console bring-up checked access by access against the register log.
 #include <gtest/gtest.h>
 

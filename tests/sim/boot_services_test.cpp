@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The simulated boot services behave as the UEFI specification says, so
 // driver tests against them mean something.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Fill and copy checked exhaustively over small offsets, lengths and
 // overlaps against a plain byte-wise reference.
 #include <gtest/gtest.h>

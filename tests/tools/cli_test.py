@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """The built page simulators run from outside: JSON output, exported
 package lists, exit codes, bad command lines and the --board hand-over
 between the per-board executables.

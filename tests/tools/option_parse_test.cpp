@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // The command line: each option lands in the board's facts, the fault plan
 // or the output settings; bad input is refused with a message.
 #include <gtest/gtest.h>

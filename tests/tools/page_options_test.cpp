@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Each fact the simulator can set shows on the printed page where the
 // driver puts it: one table per part of the board.
 #include <gtest/gtest.h>

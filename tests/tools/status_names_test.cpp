@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Status names both ways, and the exit code each status gives.
 #include "tools/status_names.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "tests/tools/tool_harness.h"
 
 #include <filesystem>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Runs the simulator in-process, as its executable would, and reads rows
 // back from the printed page.
 #pragma once

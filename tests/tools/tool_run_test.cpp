@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause-Patent
 // Whole runs of the simulator: exit codes, fault scenarios, the trace, the
 // exported package list and the hand-over to another board's executable.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """Command line: depex, ffs, list, check, insert, remove, extract. Bad
 input: one line on stderr, exit status 1, nothing written (see output.py
 for how outputs are written); misuse of the command line: status 2; a

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """The compressions of encapsulating sections, one entry each: GUID-defined
 sections name theirs by GUID, compression sections by a type byte. An
 entry without `decode` is shown but not opened (an opaque section); one

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """DXE dependency expressions: a postfix program of PUSH GUID, AND, OR, NOT,
 TRUE, FALSE, closed by END."""
 from . import guids

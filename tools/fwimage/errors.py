@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """The one error the tool reports: bad input, said in one line."""
 
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """Firmware files: the 24-byte header (32 with FFS_ATTRIB_LARGE_FILE), its
 two integrity bytes, the state bits and their erase polarity, and the
 driver file the build makes."""

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """GUIDs: text form <-> the on-disk (mixed-endian) 16 bytes, the GUIDs the
 tool recognises, and protocol names read from the driver's platform/guids.h
 so that each GUID is written in one place."""

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """Laying a volume's files out again after a change, moving as little as
 possible. The bytes before the first change stay as they are. From there
 each file goes to the first offset that keeps its header 8-byte aligned

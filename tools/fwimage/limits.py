@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """What one read of an image may cost, so that any input ends, or is
 refused, in bounded time and memory: the bytes unpacked from compressed
 sections, all of them together; the number of volumes, files and sections;

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """The listing: one line per volume, file and section, indented by depth,
 printed as the walk reaches it. A volume's offset is in the image, or in
 the data of the section that holds it; a file's in its volume; a section's

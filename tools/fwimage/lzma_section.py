@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """The LZMA GUID-defined section's payload: the LZMA "alone" format, a
 13-byte header (properties byte, dictionary size, uncompressed size) and
 the raw stream. The firmware's decoder sizes its output buffer from the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """The image as a tree of typed nodes: Image, Volume, File, Section. A
 node's children are read only when a visitor asks for them, and a
 compressed section is unpacked only then and kept only while a node below

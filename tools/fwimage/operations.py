@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """The tool's image operations: list, check, extract, and the two edits,
 insert and remove. An edit reads the image (the target volume is the one
 named, else the DXE volume), lays the target's files out again, rebuilds

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """Writing an output without putting an input at risk. An output that is
 one of the inputs (the same path, a hard link or a symbolic link to it) is
 refused, and so is an existing output that is not a regular file (a

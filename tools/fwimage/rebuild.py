@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """Putting a changed volume back where the read found it: each container
 above it is rebuilt around the new bytes, innermost first (volume-image
 and encapsulating sections, the files holding them with their sizes and

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """The rules `check` applies beyond what reading needs, over every volume,
 file and section the tool can open: state bits, data alignment (in the
 volume and against the volume's own alignment), one file per name in a

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """File sections: the common header (4 bytes, or 8 with the 0xFFFFFF size
 escape for large sections), the leaf sections the tool builds, and the
 GUID-defined encapsulation header."""

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """What an edit reads, and how its result is held to the original before
 it is written. The survey of an image records each volume's files (name,
 type and a digest of the bytes; the offsets of files that must not move),

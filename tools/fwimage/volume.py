@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-2-Clause-Patent
 """Firmware volume headers: the fixed part, the block map, the 16-bit
 checksum, the extended header (its name), the attributes the tool uses
 (erase polarity, alignment), and the header for a new length."""
