@@ -34,13 +34,15 @@ void ShowValueText(EFI_HII_HANDLE HiiHandle, EFI_STRING_ID StringId, VALUE_TEXT 
 // Memory-chip variants by strap value, packed back to back with a NUL after
 // each (one table of texts rather than a table of pointers keeps the image
 // small). The two-strap board only tells a development sample (both straps
-// high) from anything else.
+// high) from anything else. Four labels a line: values 0-3, 4-7, 8-11, 12-15.
+// clang-format off
 constexpr CHAR8 mFourStrapLabels[] =
     "4 GiB\0" "4 GiB (Hynix)\0" "2 GiB\0" "12 GiB (Hynix)\0"
     "Undefined\0" "3 GiB\0" "8 GiB (Hive)\0" "6 GiB (Hive)\0"
     "8 GiB (V1.1)\0" "12 GiB (Hive)\0" "16 GiB (Hynix)\0" "8 GiB (Samsung)\0"
     "16 GiB (Rayson)\0" "4 GiB (Hive)\0" "8 GiB (Hynix)\0" "Development Sample\0";
 constexpr CHAR8 mTwoStrapLabels[] = "Undefined\0" "Undefined\0" "Undefined\0" "Development Sample\0";
+// clang-format on
 
 static_assert(PackedTextCount(mFourStrapLabels) == 1u << 4, "one label per value of four straps");
 static_assert(PackedTextCount(mTwoStrapLabels) == 1u << 2, "one label per value of two straps");
