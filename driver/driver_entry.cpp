@@ -98,11 +98,9 @@ extern "C" EFI_STATUS EFIAPI DriverEntry(EFI_HANDLE ImageHandle, EFI_SYSTEM_TABL
     return status;
   }
 
-  EFI_HII_HANDLE hii_handle =
-      RegisterPagePackages(&PAGE_GUID, handle, mPageStringPackage, mPageFormPackage, nullptr);
+  EFI_HII_HANDLE hii_handle = RegisterPagePackages(&PAGE_GUID, handle, mPageStringPackage, mPageFormPackage, nullptr);
   if (hii_handle == nullptr) {
-    gBootServices->UninstallMultipleProtocolInterfaces(handle, &EFI_DEVICE_PATH_PROTOCOL_GUID, device_path,
-                                                       nullptr);
+    gBootServices->UninstallMultipleProtocolInterfaces(handle, &EFI_DEVICE_PATH_PROTOCOL_GUID, device_path, nullptr);
     return EFI_OUT_OF_RESOURCES;
   }
 

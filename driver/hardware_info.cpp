@@ -9,8 +9,8 @@
 #include "platform/module_globals.h"
 #include "platform/platform_protocols.h"
 #include "text/format.h"
-#include "text/packed_texts.h"
 #include "text/memory_ops.h"
+#include "text/packed_texts.h"
 #include "text/string_ops.h"
 
 namespace {
@@ -97,8 +97,8 @@ void ShowPdVersion(EFI_HII_HANDLE HiiHandle, VALUE_TEXT *Text) {
     SetPageString(HiiHandle, STRING_PD_VERSION_VALUE, u"Undefined");
     return;
   }
-  FormatAscii(Text->Ascii, sizeof Text->Ascii, "Boot: v%d.%d.%d\nApp: v%d.%d.%d", version.BootMajor,
-              version.BootMinor, version.BootPatch, version.AppMajor, version.AppMinor, version.AppPatch);
+  FormatAscii(Text->Ascii, sizeof Text->Ascii, "Boot: v%d.%d.%d\nApp: v%d.%d.%d", version.BootMajor, version.BootMinor,
+              version.BootPatch, version.AppMajor, version.AppMinor, version.AppPatch);
   ShowValueText(HiiHandle, STRING_PD_VERSION_VALUE, Text);
 }
 

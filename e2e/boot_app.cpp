@@ -52,12 +52,12 @@ bool IsSpace(CHAR8 Byte) { return Byte == ' ' || Byte == '\t' || Byte == '\r' ||
 // The first word of the mode file on the disk this application came from.
 EFI_STATUS ReadMode(const BOOT_CONTEXT &Context, CHAR8 (&Mode)[kModeCapacity]) {
   void *fileSystem = nullptr;
-  EFI_STATUS status = Context.System->BootServices->HandleProtocol(
-      Context.Image->DeviceHandle, &EFI_SIMPLE_FILE_SYSTEM_PROTOCOL_GUID, &fileSystem);
+  EFI_STATUS status = Context.System->BootServices->HandleProtocol(Context.Image->DeviceHandle,
+                                                                   &EFI_SIMPLE_FILE_SYSTEM_PROTOCOL_GUID, &fileSystem);
   EFI_FILE_PROTOCOL *root = nullptr;
   if (!EFI_ERROR(status)) {
-    status = static_cast<EFI_SIMPLE_FILE_SYSTEM_PROTOCOL *>(fileSystem)->OpenVolume(
-        static_cast<EFI_SIMPLE_FILE_SYSTEM_PROTOCOL *>(fileSystem), &root);
+    status = static_cast<EFI_SIMPLE_FILE_SYSTEM_PROTOCOL *>(fileSystem)
+                 ->OpenVolume(static_cast<EFI_SIMPLE_FILE_SYSTEM_PROTOCOL *>(fileSystem), &root);
   }
   if (EFI_ERROR(status)) {
     return Failed("open the disk", status);
@@ -120,8 +120,8 @@ EFI_STATUS DriverOptionsMode(const BOOT_CONTEXT &Context) {
     return ReadBackMode(Context);
   }
   void *disk = nullptr;
-  EFI_STATUS status = Context.System->BootServices->HandleProtocol(Context.Image->DeviceHandle,
-                                                                   &EFI_DEVICE_PATH_PROTOCOL_GUID, &disk);
+  EFI_STATUS status =
+      Context.System->BootServices->HandleProtocol(Context.Image->DeviceHandle, &EFI_DEVICE_PATH_PROTOCOL_GUID, &disk);
   if (EFI_ERROR(status)) {
     return Failed("disk device path", status);
   }

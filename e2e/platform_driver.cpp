@@ -5,9 +5,9 @@
 // PL011's integer baud divisor as it found it: the firmware leaves 0x27 and
 // the System Information driver writes 0x36, so the line tells whether that
 // driver had already run.
+#include "boards/board_config.h"
 #include "e2e/console_line.h"
 #include "e2e/test_platform.h"
-#include "boards/board_config.h"
 
 namespace {
 

@@ -201,7 +201,8 @@ EFI_STATUS ReadBackPage(EFI_BOOT_SERVICES *BootServices) {
     ReportFailure("LocateProtocol", status);
     return status;
   }
-  status = ReadBack(static_cast<EFI_HII_DATABASE_PROTOCOL *>(database), static_cast<EFI_HII_STRING_PROTOCOL *>(strings));
+  status =
+      ReadBack(static_cast<EFI_HII_DATABASE_PROTOCOL *>(database), static_cast<EFI_HII_STRING_PROTOCOL *>(strings));
   ConsoleMessage("E2E-READBACK-DONE");
   return status;
 }

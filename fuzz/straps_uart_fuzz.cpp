@@ -226,8 +226,8 @@ void CheckStraps(FuzzInput &in, sim::RegisterBus &bus) {
   const bool null_pins = (shape & 1) != 0;
   const bool null_value = (shape & 2) != 0;
   UINT32 value = 0x12345678;
-  const EFI_STATUS status = ReadBoardStraps(null_pins ? nullptr : reinterpret_cast<const UINT32 *>(block.data()),
-                                            count, null_value ? nullptr : &value);
+  const EFI_STATUS status = ReadBoardStraps(null_pins ? nullptr : reinterpret_cast<const UINT32 *>(block.data()), count,
+                                            null_value ? nullptr : &value);
 
   LogCursor log(bus.Log());
   EFI_STATUS expected = EFI_SUCCESS;
@@ -246,7 +246,8 @@ void CheckStraps(FuzzInput &in, sim::RegisterBus &bus) {
   }
   Require(log.AtEnd(), "ReadBoardStraps made accesses the model does not");
   Require(status == expected, "ReadBoardStraps's status is not the first failing pin's");
-  Require(null_value || value == expected_value, "the strap value is not the OR of the levels (or all ones on failure)");
+  Require(null_value || value == expected_value,
+          "the strap value is not the OR of the levels (or all ones on failure)");
 }
 
 void CheckUart(FuzzInput &in, sim::RegisterBus &bus, InputUart &uart) {
@@ -261,8 +262,7 @@ void CheckUart(FuzzInput &in, sim::RegisterBus &bus, InputUart &uart) {
   InitConsoleUart();
   if (never) {
     budget.Spend(std::chrono::steady_clock::now() - start);
-    fuzz::Trace("the FIFO never drained: %llu flag reads\n",
-                static_cast<unsigned long long>(uart.FlagReads()));
+    fuzz::Trace("the FIFO never drained: %llu flag reads\n", static_cast<unsigned long long>(uart.FlagReads()));
   }
 
   LogCursor log(bus.Log());
@@ -272,8 +272,9 @@ void CheckUart(FuzzInput &in, sim::RegisterBus &bus, InputUart &uart) {
                           log.Read(base + UARTIBRD, "UARTIBRD not read third") == 0x36 &&
                           log.Read(base + UARTFBRD, "UARTFBRD not read fourth") == 0x10;
   if (!configured) {
-    const std::uint64_t expected_polls =
-        polls == kNeverDrains ? CONSOLE_UART_DRAIN_POLL_LIMIT : std::min<std::uint64_t>(polls + 1, CONSOLE_UART_DRAIN_POLL_LIMIT);
+    const std::uint64_t expected_polls = polls == kNeverDrains
+                                             ? CONSOLE_UART_DRAIN_POLL_LIMIT
+                                             : std::min<std::uint64_t>(polls + 1, CONSOLE_UART_DRAIN_POLL_LIMIT);
     log.ReadMany(base + UARTFR, expected_polls, "the drain does not poll UARTFR until TXFE (or the limit)");
     log.Write(base + UARTCR, 0x000, "reprogramming does not begin by disabling the UART");
     log.Write(base + UARTIBRD, 0x36, "UARTIBRD not written 0x36 second");

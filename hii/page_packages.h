@@ -19,9 +19,7 @@ namespace hii_build {
 // in its scope.
 inline constexpr auto ALWAYS_TRUE = Scope(Uint64(0), Uint64(0), Equal());
 
-constexpr auto PageRow(const PAGE_LINE &Line) {
-  return Text(Line.Id, STRING_EMPTY, Line.Id + 1);
-}
+constexpr auto PageRow(const PAGE_LINE &Line) { return Text(Line.Id, STRING_EMPTY, Line.Id + 1); }
 
 constexpr void PutPageFormLines(ByteSink &Out) {
   for (const PAGE_LINE &line : mPageLines) {

@@ -60,8 +60,8 @@ struct EFI_BOOT_SERVICES {
   EFI_STATUS(EFIAPI *FreePool)(void *Buffer);
 
   // Events and timers
-  EFI_STATUS(EFIAPI *CreateEvent)(UINT32 Type, EFI_TPL NotifyTpl, EFI_EVENT_NOTIFY NotifyFunction,
-                                  void *NotifyContext, EFI_EVENT *Event);
+  EFI_STATUS(EFIAPI *CreateEvent)(UINT32 Type, EFI_TPL NotifyTpl, EFI_EVENT_NOTIFY NotifyFunction, void *NotifyContext,
+                                  EFI_EVENT *Event);
   EFI_STATUS(EFIAPI *SetTimer)(EFI_EVENT Event, EFI_TIMER_DELAY Type, UINT64 TriggerTime);
   EFI_STATUS(EFIAPI *WaitForEvent)(UINTN NumberOfEvents, EFI_EVENT *Event, UINTN *Index);
   EFI_STATUS(EFIAPI *SignalEvent)(EFI_EVENT Event);
@@ -84,9 +84,8 @@ struct EFI_BOOT_SERVICES {
   EFI_STATUS(EFIAPI *InstallConfigurationTable)(const EFI_GUID *Guid, void *Table);
 
   // Image services
-  EFI_STATUS(EFIAPI *LoadImage)(BOOLEAN BootPolicy, EFI_HANDLE ParentImageHandle,
-                                EFI_DEVICE_PATH_PROTOCOL *DevicePath, void *SourceBuffer, UINTN SourceSize,
-                                EFI_HANDLE *ImageHandle);
+  EFI_STATUS(EFIAPI *LoadImage)(BOOLEAN BootPolicy, EFI_HANDLE ParentImageHandle, EFI_DEVICE_PATH_PROTOCOL *DevicePath,
+                                void *SourceBuffer, UINTN SourceSize, EFI_HANDLE *ImageHandle);
   EFI_STATUS(EFIAPI *StartImage)(EFI_HANDLE ImageHandle, UINTN *ExitDataSize, CHAR16 **ExitData);
   EFI_STATUS(EFIAPI *Exit)(EFI_HANDLE ImageHandle, EFI_STATUS ExitStatus, UINTN ExitDataSize, CHAR16 *ExitData);
   EFI_STATUS(EFIAPI *UnloadImage)(EFI_HANDLE ImageHandle);
@@ -109,13 +108,12 @@ struct EFI_BOOT_SERVICES {
   EFI_STATUS(EFIAPI *CloseProtocol)(EFI_HANDLE Handle, const EFI_GUID *Protocol, EFI_HANDLE AgentHandle,
                                     EFI_HANDLE ControllerHandle);
   EFI_STATUS(EFIAPI *OpenProtocolInformation)(EFI_HANDLE Handle, const EFI_GUID *Protocol,
-                                              EFI_OPEN_PROTOCOL_INFORMATION_ENTRY **EntryBuffer,
-                                              UINTN *EntryCount);
+                                              EFI_OPEN_PROTOCOL_INFORMATION_ENTRY **EntryBuffer, UINTN *EntryCount);
 
   // Library services
   EFI_STATUS(EFIAPI *ProtocolsPerHandle)(EFI_HANDLE Handle, EFI_GUID ***ProtocolBuffer, UINTN *ProtocolBufferCount);
-  EFI_STATUS(EFIAPI *LocateHandleBuffer)(EFI_LOCATE_SEARCH_TYPE SearchType, const EFI_GUID *Protocol,
-                                         void *SearchKey, UINTN *NoHandles, EFI_HANDLE **Buffer);
+  EFI_STATUS(EFIAPI *LocateHandleBuffer)(EFI_LOCATE_SEARCH_TYPE SearchType, const EFI_GUID *Protocol, void *SearchKey,
+                                         UINTN *NoHandles, EFI_HANDLE **Buffer);
   EFI_STATUS(EFIAPI *LocateProtocol)(const EFI_GUID *Protocol, void *Registration, void **Interface);
   EFI_STATUS(EFIAPI *InstallMultipleProtocolInterfaces)(EFI_HANDLE *Handle, ...);
   EFI_STATUS(EFIAPI *UninstallMultipleProtocolInterfaces)(EFI_HANDLE Handle, ...);

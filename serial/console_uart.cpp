@@ -33,8 +33,8 @@ constexpr RegisterValue kConfiguredChecks[] = {
 // Reprogramming, in write order: disable, divisors, then line control
 // (which latches the divisors), clear receive errors, enable UART/TX/RX.
 constexpr RegisterValue kProgramSequence[] = {
-    {UARTCR, 0, 0x000},  {UARTIBRD, 0, 0x36}, {UARTFBRD, 0, 0x10},
-    {UARTLCR_H, 0, 0x70}, {UARTECR, 0, 0x00}, {UARTCR, 0, 0x301},
+    {UARTCR, 0, 0x000},   {UARTIBRD, 0, 0x36}, {UARTFBRD, 0, 0x10},
+    {UARTLCR_H, 0, 0x70}, {UARTECR, 0, 0x00},  {UARTCR, 0, 0x301},
 };
 
 bool AlreadyConfigured(UINTN base) {

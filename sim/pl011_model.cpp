@@ -2,8 +2,7 @@
 
 namespace sim {
 
-void Pl011Model::Configure(UINT32 control, UINT32 line_control, UINT32 integer_divisor,
-                           UINT32 fractional_divisor) {
+void Pl011Model::Configure(UINT32 control, UINT32 line_control, UINT32 integer_divisor, UINT32 fractional_divisor) {
   cr = control;
   lcr_h = line_control;
   ibrd = integer_divisor;

@@ -1,10 +1,9 @@
 #include "sim/register_bus.h"
 
-#include "sim/stack_probe.h"
-
 #include <cstdio>
 
 #include "sim/call_log.h"
+#include "sim/stack_probe.h"
 #include "text/register_hook.h"
 
 namespace sim {
@@ -71,9 +70,8 @@ void RegisterBus::Record(bool write, UINTN address, UINT32 value, const Window *
   }
   log_.push_back(RegisterAccess{write, address, value, 1});
   if (trace_ != nullptr) {
-    std::string where = window != nullptr && !window->name.empty()
-                            ? window->name + "+" + Hex(address - window->base)
-                            : Hex(address);
+    std::string where =
+        window != nullptr && !window->name.empty() ? window->name + "+" + Hex(address - window->base) : Hex(address);
     trace_->Note(write ? "REG.Write" : "REG.Read", where + (write ? " <- " : " -> ") + Hex(value));
   }
 }

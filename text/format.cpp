@@ -41,8 +41,7 @@ CHAR8 *EndPosition(CHAR8 *buffer, UINTN size) {
 
 // The source text of a directive that prints a text, and whether it is
 // read in 16-bit units.
-const void *DirectiveText(const FORMAT_SPEC *spec, FORMAT_ARGS *args, CHAR8 *scratch, UINT8 *character,
-                          BOOLEAN *wide) {
+const void *DirectiveText(const FORMAT_SPEC *spec, FORMAT_ARGS *args, CHAR8 *scratch, UINT8 *character, BOOLEAN *wide) {
   *wide = false;
   switch (spec->Kind) {
     case FORMAT_KIND_TEXT8: {

@@ -11,11 +11,11 @@
 inline constexpr UINTN NUMBER_DIGITS_MAX = 20;
 
 struct NUMBER_TEXT {
-  CHAR8 Sign;            // '-', '+', ' ' or 0 for none
-  BOOLEAN Grouped;       // a ',' between groups of three digits
-  UINT8 DigitCount;      // 0..NUMBER_DIGITS_MAX
-  INT64 Length;          // digits, commas and sign
-  INT64 Field;           // Length plus the leading zeros
+  CHAR8 Sign;                       // '-', '+', ' ' or 0 for none
+  BOOLEAN Grouped;                  // a ',' between groups of three digits
+  UINT8 DigitCount;                 // 0..NUMBER_DIGITS_MAX
+  INT64 Length;                     // digits, commas and sign
+  INT64 Field;                      // Length plus the leading zeros
   CHAR8 Digits[NUMBER_DIGITS_MAX];  // the last DigitCount hold the digits
 };
 

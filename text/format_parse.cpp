@@ -41,8 +41,8 @@ static_assert(LettersFitTheIndex(), "a conversion letter does not fit its index 
 constexpr FORMAT_CONVERSION_INDEX BuildConversionIndex() {
   FORMAT_CONVERSION_INDEX index = {};
   for (const FORMAT_LETTER &letter : mFormatLetters) {
-    index.Entry[letter.Letter - FORMAT_INDEX_FIRST] = {static_cast<UINT16>(letter.Set), letter.Kind,
-                                                       letter.Precision, 1, static_cast<UINT8>(letter.Clear)};
+    index.Entry[letter.Letter - FORMAT_INDEX_FIRST] = {static_cast<UINT16>(letter.Set), letter.Kind, letter.Precision,
+                                                       1, static_cast<UINT8>(letter.Clear)};
   }
   return index;
 }
@@ -123,14 +123,28 @@ const CHAR8 *ParseDirective(const CHAR8 *At, FORMAT_ARGS *Args, FORMAT_SPEC *Spe
       return At + 1;
     }
     switch (c) {
-      case '-': Spec->Flags |= FORMAT_LEFT; break;
-      case '+': Spec->Flags |= FORMAT_PLUS; break;
-      case ' ': Spec->Flags |= FORMAT_SPACE; break;
-      case ',': Spec->Flags |= FORMAT_COMMA; break;
+      case '-':
+        Spec->Flags |= FORMAT_LEFT;
+        break;
+      case '+':
+        Spec->Flags |= FORMAT_PLUS;
+        break;
+      case ' ':
+        Spec->Flags |= FORMAT_SPACE;
+        break;
+      case ',':
+        Spec->Flags |= FORMAT_COMMA;
+        break;
       case 'l':
-      case 'L': Spec->Flags |= FORMAT_LONG; break;
-      case '.': Spec->Flags |= FORMAT_PRECISION_GIVEN; break;
-      case '*': SetCount(Spec, StarCount(TakeFormatArg(Args))); break;
+      case 'L':
+        Spec->Flags |= FORMAT_LONG;
+        break;
+      case '.':
+        Spec->Flags |= FORMAT_PRECISION_GIVEN;
+        break;
+      case '*':
+        SetCount(Spec, StarCount(TakeFormatArg(Args)));
+        break;
       case 0:
         // The format ends inside the directive: an empty text, still padded.
         Spec->Precision = 0;

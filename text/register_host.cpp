@@ -1,10 +1,10 @@
 // Host build of the register primitives: each access goes to the installed
 // bus hook (text/register_hook.h).
-#include "text/register.h"
-#include "text/register_hook.h"
-
 #include <cstdio>
 #include <cstdlib>
+
+#include "text/register.h"
+#include "text/register_hook.h"
 
 namespace {
 const RegisterBusHook *gHook = nullptr;

@@ -1,12 +1,11 @@
 // GPIO pin and strap reads on the simulated board: results, the register
 // accesses behind them, and the refusals.
-#include "driver/board_straps.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "boards/board_config.h"
+#include "driver/board_straps.h"
 #include "sim/gpio_model.h"
 #include "sim/platform.h"
 

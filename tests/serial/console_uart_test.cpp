@@ -56,9 +56,19 @@ struct Scenario {
 
 TEST_F(ConsoleUartTest, AccessSequencesMatchTheConfiguredTestAndReprogramming) {
   const Scenario scenarios[] = {
-      {"already configured: four reads, no write", 0x301, 0x70, 0x36, 0x10, 0,
+      {"already configured: four reads, no write",
+       0x301,
+       0x70,
+       0x36,
+       0x10,
+       0,
        {Rd(CR, 0x301), Rd(LCR_H, 0x70), Rd(IBRD, 0x36), Rd(FBRD, 0x10)}},
-      {"enabled with TX and RX off still counts as configured", 0x001, 0x70, 0x36, 0x10, 0,
+      {"enabled with TX and RX off still counts as configured",
+       0x001,
+       0x70,
+       0x36,
+       0x10,
+       0,
        {Rd(CR, 0x001), Rd(LCR_H, 0x70), Rd(IBRD, 0x36), Rd(FBRD, 0x10)}},
       {"disabled: only CR read, then drain and reprogram", 0x300, 0x70, 0x36, 0x10, 0,
        Then({Rd(CR, 0x300), Rd(FR, kEmpty)}, kProgramWrites)},
@@ -70,8 +80,7 @@ TEST_F(ConsoleUartTest, AccessSequencesMatchTheConfiguredTestAndReprogramming) {
        Then({Rd(CR, 0x301), Rd(LCR_H, 0x70), Rd(IBRD, 0x1A), Rd(FR, kEmpty)}, kProgramWrites)},
       {"wrong fractional divisor", 0x301, 0x70, 0x36, 0x11, 0,
        Then({Rd(CR, 0x301), Rd(LCR_H, 0x70), Rd(IBRD, 0x36), Rd(FBRD, 0x11), Rd(FR, kEmpty)}, kProgramWrites)},
-      {"drain waits for TXFE", 0x000, 0, 0, 0, 5,
-       Then({Rd(CR, 0), Rd(FR, kBusy, 5), Rd(FR, kEmpty)}, kProgramWrites)},
+      {"drain waits for TXFE", 0x000, 0, 0, 0, 5, Then({Rd(CR, 0), Rd(FR, kBusy, 5), Rd(FR, kEmpty)}, kProgramWrites)},
   };
   for (const Scenario &s : scenarios) {
     SCOPED_TRACE(s.name);
@@ -111,8 +120,8 @@ TEST_F(ConsoleUartTest, DrainThatCompletesOnTheLastAllowedPollStillCounts) {
   uart_.SetDrainAfterPolls(CONSOLE_UART_DRAIN_POLL_LIMIT - 1);
   InitConsoleUart();
   EXPECT_EQ(uart_.FlagReads(), CONSOLE_UART_DRAIN_POLL_LIMIT);
-  EXPECT_EQ(bus_.Log(), Then({Rd(CR, 0), Rd(FR, kBusy, CONSOLE_UART_DRAIN_POLL_LIMIT - 1), Rd(FR, kEmpty)},
-                             kProgramWrites));
+  EXPECT_EQ(bus_.Log(),
+            Then({Rd(CR, 0), Rd(FR, kBusy, CONSOLE_UART_DRAIN_POLL_LIMIT - 1), Rd(FR, kEmpty)}, kProgramWrites));
 }
 
 }  // namespace

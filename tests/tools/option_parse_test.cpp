@@ -159,8 +159,8 @@ TEST(ParseOptions, NoOptionRunsTheDocumentedDefaultBoard) {
     UINT32 component;
     std::u16string text;
   } firmware[] = {
-      {FIRMWARE_COMPONENT_SE, u"1.4.2"},  {FIRMWARE_COMPONENT_PBL, u"2.0.1"},   {FIRMWARE_COMPONENT_ATF, u"2.9.0"},
-      {FIRMWARE_COMPONENT_PM, u"1.1.0"},  {FIRMWARE_COMPONENT_TEE, u"3.19.0"},  {FIRMWARE_COMPONENT_UEFI, u"2024.03"},
+      {FIRMWARE_COMPONENT_SE, u"1.4.2"},   {FIRMWARE_COMPONENT_PBL, u"2.0.1"},  {FIRMWARE_COMPONENT_ATF, u"2.9.0"},
+      {FIRMWARE_COMPONENT_PM, u"1.1.0"},   {FIRMWARE_COMPONENT_TEE, u"3.19.0"}, {FIRMWARE_COMPONENT_UEFI, u"2024.03"},
       {FIRMWARE_COMPONENT_STMM, u"1.0.3"},
   };
   for (const auto &f : firmware) {

@@ -1,9 +1,9 @@
 // Status names both ways, and the exit code each status gives.
-#include "tools/status_names.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "tools/status_names.h"
 
 namespace {
 
