@@ -14,6 +14,8 @@ struct EFI_CONFIGURATION_TABLE;
 struct EFI_MEMORY_DESCRIPTOR;
 struct EFI_OPEN_PROTOCOL_INFORMATION_ENTRY;
 
+// UEFI's enumerations keep UEFI's CamelCase enumerators.
+// NOLINTBEGIN(readability-identifier-naming)
 enum EFI_ALLOCATE_TYPE : UINT32 { AllocateAnyPages, AllocateMaxAddress, AllocateAddress, MaxAllocateType };
 
 enum EFI_MEMORY_TYPE : UINT32 {
@@ -40,6 +42,7 @@ enum EFI_TIMER_DELAY : UINT32 { TimerCancel, TimerPeriodic, TimerRelative };
 enum EFI_INTERFACE_TYPE : UINT32 { EFI_NATIVE_INTERFACE };
 
 enum EFI_LOCATE_SEARCH_TYPE : UINT32 { AllHandles, ByRegisterNotify, ByProtocol };
+// NOLINTEND(readability-identifier-naming)
 
 using EFI_EVENT_NOTIFY = void(EFIAPI *)(EFI_EVENT Event, void *Context);
 

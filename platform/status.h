@@ -10,6 +10,7 @@ using EFI_STATUS = UINTN;
 inline constexpr EFI_STATUS EFI_ERROR_BIT = 0x8000000000000000ULL;
 
 constexpr EFI_STATUS EfiErrorCode(UINTN code) { return EFI_ERROR_BIT | code; }
+// NOLINTNEXTLINE(readability-identifier-naming): UEFI's name (a macro there)
 constexpr bool EFI_ERROR(EFI_STATUS status) { return (status & EFI_ERROR_BIT) != 0; }
 
 // The constants, from the one list of status codes.

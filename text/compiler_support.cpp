@@ -4,6 +4,7 @@
 // them back into calls to memcpy/memset.
 #include "platform/types.h"
 
+// NOLINTNEXTLINE(readability-identifier-naming): the name the compiler calls
 extern "C" void *memcpy(void *Destination, const void *Source, size_t Length) {
   auto *to = static_cast<volatile UINT8 *>(Destination);
   const auto *from = static_cast<const volatile UINT8 *>(Source);
@@ -13,6 +14,7 @@ extern "C" void *memcpy(void *Destination, const void *Source, size_t Length) {
   return Destination;
 }
 
+// NOLINTNEXTLINE(readability-identifier-naming): the name the compiler calls
 extern "C" void *memset(void *Destination, int Value, size_t Length) {
   auto *to = static_cast<volatile UINT8 *>(Destination);
   for (size_t i = 0; i < Length; ++i) {
