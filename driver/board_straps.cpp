@@ -47,16 +47,16 @@ EFI_STATUS ReadBoardStraps(const UINT32 *Pins, UINT32 Count, UINT32 *Value) {
     return FailStraps(Value, EFI_INVALID_PARAMETER);
   }
   *Value = 0;
-  for (UINT32 i = 0; i < Count; ++i) {
+  for (UINT32 Index = 0; Index < Count; ++Index) {
     UINT32 level = LEVEL_UNREAD;
-    const EFI_STATUS status = ReadGpioPin(Pins[i], &level);
+    const EFI_STATUS status = ReadGpioPin(Pins[Index], &level);
     if (EFI_ERROR(status)) {
       return FailStraps(Value, status);
     }
     if (level == LEVEL_UNREAD) {
       return FailStraps(Value, EFI_DEVICE_ERROR);
     }
-    *Value |= level << i;
+    *Value |= level << Index;
   }
   return EFI_SUCCESS;
 }

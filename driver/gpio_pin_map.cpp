@@ -32,15 +32,16 @@ constexpr bool RunsFit() {
 
 // No pin and no controller line may be claimed twice.
 constexpr bool RunsAreDisjoint() {
-  for (const GPIO_PIN_RUN &a : mPinRuns) {
-    for (const GPIO_PIN_RUN &b : mPinRuns) {
-      if (&a == &b) {
+  for (const GPIO_PIN_RUN &Run : mPinRuns) {
+    for (const GPIO_PIN_RUN &Other : mPinRuns) {
+      if (&Run == &Other) {
         continue;
       }
-      const UINT32 aLastBit = a.FirstBit + (a.LastPin - a.FirstPin);
-      const UINT32 bLastBit = b.FirstBit + (b.LastPin - b.FirstPin);
-      const bool pinsOverlap = a.FirstPin <= b.LastPin && b.FirstPin <= a.LastPin;
-      const bool linesOverlap = a.Controller == b.Controller && a.FirstBit <= bLastBit && b.FirstBit <= aLastBit;
+      const UINT32 RunLastBit = Run.FirstBit + (Run.LastPin - Run.FirstPin);
+      const UINT32 OtherLastBit = Other.FirstBit + (Other.LastPin - Other.FirstPin);
+      const bool pinsOverlap = Run.FirstPin <= Other.LastPin && Other.FirstPin <= Run.LastPin;
+      const bool linesOverlap =
+          Run.Controller == Other.Controller && Run.FirstBit <= OtherLastBit && Other.FirstBit <= RunLastBit;
       if (pinsOverlap || linesOverlap) {
         return false;
       }

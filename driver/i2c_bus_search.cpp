@@ -26,11 +26,11 @@ bool IsPdBusPath(const EFI_DEVICE_PATH_PROTOCOL *Path) {
 // The first handle whose device path names the PD bus; a handle whose path
 // cannot be fetched is passed over.
 EFI_HANDLE FindPdBusHandle(const EFI_HANDLE *Handles, UINTN Count) {
-  for (UINTN i = 0; i < Count; ++i) {
+  for (UINTN Index = 0; Index < Count; ++Index) {
     void *path = nullptr;
-    const EFI_STATUS status = gBootServices->HandleProtocol(Handles[i], &EFI_DEVICE_PATH_PROTOCOL_GUID, &path);
+    const EFI_STATUS status = gBootServices->HandleProtocol(Handles[Index], &EFI_DEVICE_PATH_PROTOCOL_GUID, &path);
     if (!EFI_ERROR(status) && IsPdBusPath(static_cast<const EFI_DEVICE_PATH_PROTOCOL *>(path))) {
-      return Handles[i];
+      return Handles[Index];
     }
   }
   return nullptr;

@@ -37,8 +37,8 @@ EFI_STATUS RunPdRequest(EFI_I2C_MASTER_PROTOCOL *I2c, const PD_TRANSFER *Transfe
   }
   packet->OperationCount = Count;
   EFI_I2C_OPERATION *operations = packet->Operation;
-  for (UINTN i = 0; i < Count; ++i) {
-    operations[i] = EFI_I2C_OPERATION{Transfers[i].Flags, Transfers[i].Length, Transfers[i].Buffer};
+  for (UINTN Index = 0; Index < Count; ++Index) {
+    operations[Index] = EFI_I2C_OPERATION{Transfers[Index].Flags, Transfers[Index].Length, Transfers[Index].Buffer};
   }
   const EFI_STATUS status = I2c->StartRequest(I2c, PD_CONTROLLER_ADDRESS, packet, nullptr, nullptr);
   FreeBuffer(packet);

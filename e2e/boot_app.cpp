@@ -24,12 +24,12 @@
 
 namespace {
 
-constexpr CHAR16 kModeFile[] = u"\\e2e-mode.txt";
-constexpr UINTN kModeCapacity = 32;
+constexpr CHAR16 MODE_FILE[] = u"\\e2e-mode.txt";
+constexpr UINTN MODE_CAPACITY = 32;
 
 // Set before the reset of the driver-options mode: the options are in place.
-constexpr CHAR16 kStageVariable[] = u"E2eDriverOptionsAdded";
-constexpr EFI_GUID kStageGuid = {0xBF08FA43, 0x4BAB, 0x43C7, {0x8E, 0x81, 0x56, 0x9C, 0xD1, 0xEF, 0xE6, 0xD7}};
+constexpr CHAR16 STAGE_VARIABLE[] = u"E2eDriverOptionsAdded";
+constexpr EFI_GUID STAGE_GUID = {0xBF08FA43, 0x4BAB, 0x43C7, {0x8E, 0x81, 0x56, 0x9C, 0xD1, 0xEF, 0xE6, 0xD7}};
 
 struct BOOT_CONTEXT {
   EFI_SYSTEM_TABLE *System;
@@ -50,7 +50,7 @@ EFI_STATUS Failed(const CHAR8 *What, EFI_STATUS Status) {
 bool IsSpace(CHAR8 Byte) { return Byte == ' ' || Byte == '\t' || Byte == '\r' || Byte == '\n'; }
 
 // The first word of the mode file on the disk this application came from.
-EFI_STATUS ReadMode(const BOOT_CONTEXT &Context, CHAR8 (&Mode)[kModeCapacity]) {
+EFI_STATUS ReadMode(const BOOT_CONTEXT &Context, CHAR8 (&Mode)[MODE_CAPACITY]) {
   void *fileSystem = nullptr;
   EFI_STATUS status = Context.System->BootServices->HandleProtocol(Context.Image->DeviceHandle,
                                                                    &EFI_SIMPLE_FILE_SYSTEM_PROTOCOL_GUID, &fileSystem);
@@ -63,8 +63,8 @@ EFI_STATUS ReadMode(const BOOT_CONTEXT &Context, CHAR8 (&Mode)[kModeCapacity]) {
     return Failed("open the disk", status);
   }
   EFI_FILE_PROTOCOL *file = nullptr;
-  status = root->Open(root, &file, kModeFile, EFI_FILE_MODE_READ, 0);
-  UINTN size = kModeCapacity - 1;
+  status = root->Open(root, &file, MODE_FILE, EFI_FILE_MODE_READ, 0);
+  UINTN size = MODE_CAPACITY - 1;
   if (!EFI_ERROR(status)) {
     status = file->Read(file, &size, Mode);
     file->Close(file);
@@ -115,7 +115,7 @@ EFI_STATUS DriverOptionsMode(const BOOT_CONTEXT &Context) {
   EFI_RUNTIME_SERVICES *runtime = Context.System->RuntimeServices;
   UINT8 stage = 0;
   UINTN size = sizeof(stage);
-  if (!EFI_ERROR(runtime->GetVariable(kStageVariable, &kStageGuid, nullptr, &size, &stage))) {
+  if (!EFI_ERROR(runtime->GetVariable(STAGE_VARIABLE, &STAGE_GUID, nullptr, &size, &stage))) {
     PrintDriverOrder(runtime);
     return ReadBackMode(Context);
   }
@@ -130,7 +130,7 @@ EFI_STATUS DriverOptionsMode(const BOOT_CONTEXT &Context) {
     return Failed("write the driver options", status);
   }
   stage = 1;
-  status = runtime->SetVariable(kStageVariable, &kStageGuid,
+  status = runtime->SetVariable(STAGE_VARIABLE, &STAGE_GUID,
                                 EFI_VARIABLE_NON_VOLATILE | EFI_VARIABLE_BOOTSERVICE_ACCESS, sizeof(stage), &stage);
   if (EFI_ERROR(status)) {
     return Failed("mark the stage", status);
@@ -145,19 +145,19 @@ struct BOOT_MODE {
   EFI_STATUS (*Run)(const BOOT_CONTEXT &Context);
 };
 
-constexpr BOOT_MODE kModes[] = {
+constexpr BOOT_MODE MODES[] = {
     {"readback", ReadBackMode},
     {"driver-options", DriverOptionsMode},
 };
 
 EFI_STATUS RunMode(const BOOT_CONTEXT &Context) {
-  CHAR8 mode[kModeCapacity] = {};
+  CHAR8 mode[MODE_CAPACITY] = {};
   const EFI_STATUS status = ReadMode(Context, mode);
   if (EFI_ERROR(status)) {
     return status;
   }
   PrintMode(Context, mode);
-  for (const BOOT_MODE &entry : kModes) {
+  for (const BOOT_MODE &entry : MODES) {
     if (SameText(entry.Name, mode)) {
       return entry.Run(Context);
     }

@@ -9,18 +9,18 @@ UINTN gConsoleUartBase = 0;
 
 // PL011 data and flag registers; the flag register's bit 5 is "transmit
 // FIFO full". The wait is bounded: a stuck UART costs output, not the boot.
-constexpr UINTN kUartData = 0x00;
-constexpr UINTN kUartFlags = 0x18;
-constexpr UINT32 kUartTransmitFull = 1U << 5;
-constexpr UINTN kUartPollLimit = 100000;
+constexpr UINTN UART_DATA = 0x00;
+constexpr UINTN UART_FLAGS = 0x18;
+constexpr UINT32 UART_TRANSMIT_FULL = 1U << 5;
+constexpr UINTN UART_POLL_LIMIT = 100000;
 
-constexpr CHAR8 kHexDigits[] = "0123456789ABCDEF";
+constexpr CHAR8 HEX_DIGITS[] = "0123456789ABCDEF";
 
 // Keeps room for the overflow marker and CR LF NUL.
-constexpr UINTN kLineLimit = E2E_LINE_CAPACITY - 5;
+constexpr UINTN LINE_LIMIT = E2E_LINE_CAPACITY - 5;
 
 void Put(E2E_LINE *Line, CHAR16 Unit) {
-  if (Line->Length >= kLineLimit) {
+  if (Line->Length >= LINE_LIMIT) {
     Line->Truncated = true;
     return;
   }
@@ -31,9 +31,9 @@ void Put(E2E_LINE *Line, CHAR16 Unit) {
 void UartWrite(const CHAR16 *Text) {
   auto *uart = reinterpret_cast<volatile UINT32 *>(gConsoleUartBase);
   for (; *Text != 0; ++Text) {
-    for (UINTN poll = 0; poll < kUartPollLimit && (uart[kUartFlags / 4] & kUartTransmitFull) != 0; ++poll) {
+    for (UINTN poll = 0; poll < UART_POLL_LIMIT && (uart[UART_FLAGS / 4] & UART_TRANSMIT_FULL) != 0; ++poll) {
     }
-    uart[kUartData / 4] = static_cast<UINT8>(*Text);
+    uart[UART_DATA / 4] = static_cast<UINT8>(*Text);
   }
 }
 
@@ -70,7 +70,7 @@ void LineDecimal(E2E_LINE *Line, UINT64 Value) {
 
 void LineHex(E2E_LINE *Line, UINT64 Value, UINTN Digits) {
   for (UINTN i = Digits; i > 0; --i) {
-    Put(Line, static_cast<CHAR16>(kHexDigits[(Value >> (4 * (i - 1))) & 0xF]));
+    Put(Line, static_cast<CHAR16>(HEX_DIGITS[(Value >> (4 * (i - 1))) & 0xF]));
   }
 }
 

@@ -17,9 +17,9 @@ constexpr EFI_GUID EFI_IMAGE_SECURITY_DATABASE_GUID = {
 // The table: a UINTN count, then the entries back to back. Each entry: the
 // action (UINT32), the entry's whole size (UINT32), a NUL-terminated UCS-2
 // name, the image's device path and the signature it carried.
-constexpr UINTN kEntryHeader = 8;
-constexpr UINTN kMaxImages = 64;
-constexpr UINTN kMaxEntryBytes = 0x10000;
+constexpr UINTN ENTRY_HEADER = 8;
+constexpr UINTN MAX_IMAGES = 64;
+constexpr UINTN MAX_ENTRY_BYTES = 0x10000;
 
 UINT32 ReadU32(const UINT8 *Bytes) {
   return Bytes[0] | Bytes[1] << 8 | Bytes[2] << 16 | static_cast<UINT32>(Bytes[3]) << 24;
@@ -48,7 +48,7 @@ const UINT8 *FindTable(const EFI_SYSTEM_TABLE *SystemTable) {
 void PrintEntry(const UINT8 *Entry, UINTN Size) {
   static CHAR16 name[E2E_LINE_CAPACITY];
   UINTN units = 0;
-  for (UINTN at = kEntryHeader; at + 1 < Size && units + 1 < E2E_LINE_CAPACITY; at += 2) {
+  for (UINTN at = ENTRY_HEADER; at + 1 < Size && units + 1 < E2E_LINE_CAPACITY; at += 2) {
     name[units] = static_cast<CHAR16>(Entry[at] | Entry[at + 1] << 8);
     if (name[units] == 0) {
       break;
@@ -78,9 +78,9 @@ void PrintImageExecutionInfo(const EFI_SYSTEM_TABLE *SystemTable) {
   LineDecimal(&line, count);
   LineEmit(&line);
   const UINT8 *entry = table + sizeof(UINTN);
-  for (UINTN i = 0; i < count && i < kMaxImages; ++i) {
+  for (UINTN i = 0; i < count && i < MAX_IMAGES; ++i) {
     const UINT32 size = ReadU32(entry + 4);
-    if (size < kEntryHeader || size > kMaxEntryBytes) {
+    if (size < ENTRY_HEADER || size > MAX_ENTRY_BYTES) {
       ConsoleMessage("E2E-IMAGE malformed");
       return;
     }

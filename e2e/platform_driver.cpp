@@ -16,9 +16,9 @@ struct PUBLISH_STEP {
   EFI_STATUS (*Publish)(EFI_BOOT_SERVICES *BootServices, const E2E_SCENARIO *Scenario);
 };
 
-constexpr UINTN kUartIntegerDivisor = 0x24;
+constexpr UINTN UART_INTEGER_DIVISOR = 0x24;
 
-constexpr PUBLISH_STEP kSteps[] = {
+constexpr PUBLISH_STEP STEPS[] = {
     {"GPIO blocks", PublishGpioBlocks},
     {"memory information", PublishMemoryInfo},
     {"firmware versions", PublishFirmwareVersions},
@@ -30,7 +30,7 @@ constexpr PUBLISH_STEP kSteps[] = {
 extern "C" EFI_STATUS EFIAPI E2ePlatformEntry(EFI_HANDLE, EFI_SYSTEM_TABLE *SystemTable) {
   ConsoleLineInit(SystemTable, CONSOLE_UART_BASE);
   static E2E_LINE line;
-  for (const PUBLISH_STEP &step : kSteps) {
+  for (const PUBLISH_STEP &step : STEPS) {
     const EFI_STATUS status = step.Publish(SystemTable->BootServices, &mScenario);
     if (EFI_ERROR(status)) {
       LineStart(&line, "E2E-PLATFORM-ERROR ");
@@ -44,7 +44,7 @@ extern "C" EFI_STATUS EFIAPI E2ePlatformEntry(EFI_HANDLE, EFI_SYSTEM_TABLE *Syst
   LineStart(&line, "E2E-PLATFORM-READY ");
   LineEscaped(&line, mScenario.Name);
   LineAscii(&line, " ibrd=0x");
-  LineHex(&line, *reinterpret_cast<volatile UINT32 *>(CONSOLE_UART_BASE + kUartIntegerDivisor), 2);
+  LineHex(&line, *reinterpret_cast<volatile UINT32 *>(CONSOLE_UART_BASE + UART_INTEGER_DIVISOR), 2);
   LineEmit(&line);
   return EFI_SUCCESS;
 }

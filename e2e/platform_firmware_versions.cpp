@@ -9,13 +9,13 @@ const E2E_SCENARIO *gFirmwareScenario = nullptr;
 FIRMWARE_VERSION_PROTOCOL mFirmwareVersions;
 
 // The auxiliary output carries a marker; the driver is not meant to read it.
-constexpr UINT32 kAuxMarker = 0xE2E00000;
+constexpr UINT32 AUX_MARKER = 0xE2E00000;
 
 EFI_STATUS EFIAPI GetComponentVersion(UINT32 Component, CHAR16 **Version, UINT32 *Aux) {
   if (Component >= FIRMWARE_COMPONENT_COUNT || Version == nullptr || Aux == nullptr) {
     return EFI_INVALID_PARAMETER;
   }
-  *Aux = kAuxMarker | Component;
+  *Aux = AUX_MARKER | Component;
   const CHAR16 *text = gFirmwareScenario->Firmware[Component];
   if (text == nullptr) {
     return EFI_DEVICE_ERROR;

@@ -10,31 +10,31 @@
 
 namespace {
 
-constexpr UINTN kPageSize = 0x1000;
-constexpr UINTN kModeRegister = 0x00;
-constexpr UINTN kDirectionRegister = 0x04;
-constexpr UINTN kInputRegister = 0x10;
+constexpr UINTN PAGE_SIZE = 0x1000;
+constexpr UINTN MODE_REGISTER = 0x00;
+constexpr UINTN DIRECTION_REGISTER = 0x04;
+constexpr UINTN INPUT_REGISTER = 0x10;
 
 // The straps sit on controller 3 (pins 43..74 are its bits 0..31): strap
 // value bit i is the level of this bit.
-constexpr UINTN kStrapController = 3;
-constexpr UINT32 kStrapBits[] = {49 - 43, 50 - 43, 57 - 43, 60 - 43};
+constexpr UINTN STRAP_CONTROLLER = 3;
+constexpr UINT32 STRAP_BITS[] = {49 - 43, 50 - 43, 57 - 43, 60 - 43};
 
-constexpr UINT32 kModeNoise = 0xA5A5A5A5;
-constexpr UINT32 kOutputNoise = 0x0F0F0F0F;
-constexpr UINT32 kLevelNoise = 0x5A5A5A5A;
+constexpr UINT32 MODE_NOISE = 0xA5A5A5A5;
+constexpr UINT32 OUTPUT_NOISE = 0x0F0F0F0F;
+constexpr UINT32 LEVEL_NOISE = 0x5A5A5A5A;
 
 void WriteRegister(UINTN Base, UINTN Offset, UINT32 Value) {
   *reinterpret_cast<volatile UINT32 *>(Base + Offset) = Value;
 }
 
 void FillBlock(UINTN Base, UINT32 StrapMask, UINT32 StrapLevels) {
-  for (UINTN offset = 0; offset < kPageSize; offset += 4) {
+  for (UINTN offset = 0; offset < PAGE_SIZE; offset += 4) {
     WriteRegister(Base, offset, 0);
   }
-  WriteRegister(Base, kModeRegister, kModeNoise & ~StrapMask);
-  WriteRegister(Base, kDirectionRegister, ~kOutputNoise | StrapMask);
-  WriteRegister(Base, kInputRegister, (kLevelNoise & ~StrapMask) | StrapLevels);
+  WriteRegister(Base, MODE_REGISTER, MODE_NOISE & ~StrapMask);
+  WriteRegister(Base, DIRECTION_REGISTER, ~OUTPUT_NOISE | StrapMask);
+  WriteRegister(Base, INPUT_REGISTER, (LEVEL_NOISE & ~StrapMask) | StrapLevels);
 }
 
 }  // namespace
@@ -42,10 +42,10 @@ void FillBlock(UINTN Base, UINT32 StrapMask, UINT32 StrapLevels) {
 EFI_STATUS PublishGpioBlocks(EFI_BOOT_SERVICES *BootServices, const E2E_SCENARIO *Scenario) {
   UINT32 strapMask = 0;
   UINT32 strapLevels = 0;
-  for (UINTN i = 0; i < sizeof(kStrapBits) / sizeof(kStrapBits[0]); ++i) {
-    strapMask |= 1U << kStrapBits[i];
+  for (UINTN i = 0; i < sizeof(STRAP_BITS) / sizeof(STRAP_BITS[0]); ++i) {
+    strapMask |= 1U << STRAP_BITS[i];
     if ((Scenario->Straps >> i) & 1) {
-      strapLevels |= 1U << kStrapBits[i];
+      strapLevels |= 1U << STRAP_BITS[i];
     }
   }
   for (UINTN controller = 0; controller < GPIO_CONTROLLER_COUNT; ++controller) {
@@ -62,7 +62,7 @@ EFI_STATUS PublishGpioBlocks(EFI_BOOT_SERVICES *BootServices, const E2E_SCENARIO
       LineEmit(&line);
       return EFI_ERROR(status) ? status : EFI_OUT_OF_RESOURCES;
     }
-    const BOOLEAN straps = controller == kStrapController;
+    const BOOLEAN straps = controller == STRAP_CONTROLLER;
     FillBlock(mGpioControllerBase[controller], straps ? strapMask : 0, straps ? strapLevels : 0);
   }
   return EFI_SUCCESS;

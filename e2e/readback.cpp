@@ -18,12 +18,12 @@
 
 namespace {
 
-constexpr UINTN kHexBytesPerLine = 32;
-constexpr EFI_STRING_ID kLastIdProbed = 48;
-constexpr UINTN kStringCapacity = 512;  // CHAR16 units
+constexpr UINTN HEX_BYTES_PER_LINE = 32;
+constexpr EFI_STRING_ID LAST_ID_PROBED = 48;
+constexpr UINTN STRING_CAPACITY = 512;  // CHAR16 units
 
 E2E_LINE mLine;
-CHAR16 mString[kStringCapacity];
+CHAR16 mString[STRING_CAPACITY];
 
 EFI_BOOT_SERVICES *gReadbackBootServices = nullptr;
 
@@ -90,11 +90,11 @@ void PrintExport(const EFI_HII_PACKAGE_LIST_HEADER *List, UINTN Size) {
   LineHex(&mLine, crc, 8);
   LineEmit(&mLine);
   const auto *bytes = reinterpret_cast<const UINT8 *>(List);
-  for (UINTN offset = 0; offset < Size; offset += kHexBytesPerLine) {
+  for (UINTN offset = 0; offset < Size; offset += HEX_BYTES_PER_LINE) {
     LineStart(&mLine, "E2E-HEX ");
     LineHex(&mLine, offset, 4);
     LineAscii(&mLine, " ");
-    for (UINTN i = offset; i < Size && i < offset + kHexBytesPerLine; ++i) {
+    for (UINTN i = offset; i < Size && i < offset + HEX_BYTES_PER_LINE; ++i) {
       LineHex(&mLine, bytes[i], 2);
     }
     LineEmit(&mLine);
@@ -118,7 +118,7 @@ void PrintLanguages(EFI_HII_STRING_PROTOCOL *Strings, EFI_HII_HANDLE Handle) {
 }
 
 void PrintStrings(EFI_HII_STRING_PROTOCOL *Strings, EFI_HII_HANDLE Handle) {
-  for (EFI_STRING_ID id = 1; id <= kLastIdProbed; ++id) {
+  for (EFI_STRING_ID id = 1; id <= LAST_ID_PROBED; ++id) {
     UINTN size = sizeof(mString);
     const EFI_STATUS status = Strings->GetString(Strings, "en-US", Handle, id, mString, &size, nullptr);
     LineStart(&mLine, "E2E-STRING ");

@@ -16,8 +16,8 @@ struct ByteString {
   // Copies this string into Out at Offset; returns the offset behind it.
   template <UINTN M>
   constexpr UINTN CopyInto(ByteString<M> &Out, UINTN Offset) const {
-    for (UINTN i = 0; i < N; ++i) {
-      Out.Bytes[Offset + i] = Bytes[i];
+    for (UINTN Index = 0; Index < N; ++Index) {
+      Out.Bytes[Offset + Index] = Bytes[Index];
     }
     return Offset + N;
   }
@@ -85,8 +85,8 @@ constexpr auto Written() {
 // eight bytes as they stand.
 constexpr ByteString<16> GuidBytes(const EFI_GUID &Guid) {
   ByteString<8> tail;
-  for (UINTN i = 0; i < 8; ++i) {
-    tail.Bytes[i] = Guid.Data4[i];
+  for (UINTN Index = 0; Index < 8; ++Index) {
+    tail.Bytes[Index] = Guid.Data4[Index];
   }
   return Concat(Le32(Guid.Data1), Le16(Guid.Data2), Le16(Guid.Data3), tail);
 }

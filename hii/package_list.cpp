@@ -19,8 +19,8 @@ constexpr UINT64 MAX_LIST_LENGTH = 0xFFFFFFFFu;
 // read here, so a bad length is caught before any copying.
 bool SumPackageBytes(const UINT8 *const *Arrays, UINT32 *Total) {
   UINT64 total = 0;
-  for (UINTN i = 0; Arrays[i] != nullptr; ++i) {
-    const UINT32 length = ReadLe32(Arrays[i]);
+  for (UINTN Index = 0; Arrays[Index] != nullptr; ++Index) {
+    const UINT32 length = ReadLe32(Arrays[Index]);
     if (length < LENGTH_FIELD_SIZE) {
       return false;
     }
@@ -36,13 +36,13 @@ bool SumPackageBytes(const UINT8 *const *Arrays, UINT32 *Total) {
 // Header, every array's package bytes back to back, end package.
 void FillPackageList(UINT8 *List, const EFI_GUID *PackageListGuid, UINT32 ListLength, const UINT8 *const *Arrays) {
   WriteGuid(List, PackageListGuid);
-  for (UINTN k = 0; k < 4; ++k) {
-    List[16 + k] = static_cast<UINT8>(ListLength >> (8 * k));
+  for (UINTN Byte = 0; Byte < 4; ++Byte) {
+    List[16 + Byte] = static_cast<UINT8>(ListLength >> (8 * Byte));
   }
   UINT8 *position = List + LIST_HEADER_SIZE;
-  for (UINTN i = 0; Arrays[i] != nullptr; ++i) {
-    const UINT32 count = ReadLe32(Arrays[i]) - LENGTH_FIELD_SIZE;
-    CopyBytes(position, Arrays[i] + LENGTH_FIELD_SIZE, count);
+  for (UINTN Index = 0; Arrays[Index] != nullptr; ++Index) {
+    const UINT32 count = ReadLe32(Arrays[Index]) - LENGTH_FIELD_SIZE;
+    CopyBytes(position, Arrays[Index] + LENGTH_FIELD_SIZE, count);
     position += count;
   }
   CopyBytes(position, END_PACKAGE, sizeof(END_PACKAGE));

@@ -11,11 +11,11 @@ namespace hii_build {
 // Block type, then the UCS-2 text with its terminating 0x0000.
 constexpr void PutUcs2Block(ByteSink &Out, const CHAR16 *Text) {
   Out.PutByte(EFI_HII_SIBT_STRING_UCS2);
-  UINTN i = 0;
+  UINTN Index = 0;
   do {
-    Out.PutByte(static_cast<UINT8>(Text[i]));
-    Out.PutByte(static_cast<UINT8>(Text[i] >> 8));
-  } while (Text[i++] != 0);
+    Out.PutByte(static_cast<UINT8>(Text[Index]));
+    Out.PutByte(static_cast<UINT8>(Text[Index] >> 8));
+  } while (Text[Index++] != 0);
 }
 
 // HdrSize, StringInfoOffset (both the header size: the blocks follow the
@@ -26,8 +26,8 @@ constexpr auto StringPackageHeader(const CHAR8 (&Language)[L], EFI_STRING_ID Lan
   static_assert(L >= 2, "the language tag is not empty");
   constexpr UINT32 header_size = 46 + L;
   ByteString<L> tag;
-  for (UINTN i = 0; i < L; ++i) {
-    tag.Bytes[i] = static_cast<UINT8>(Language[i]);
+  for (UINTN Index = 0; Index < L; ++Index) {
+    tag.Bytes[Index] = static_cast<UINT8>(Language[Index]);
   }
   return Concat(Le32(header_size), Le32(header_size), ByteString<32>{}, Le16(LanguageName), tag);
 }

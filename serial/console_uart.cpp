@@ -23,7 +23,7 @@ struct RegisterValue {
 
 // The already-configured test, in read order: enabled, then 8N1 with FIFOs,
 // then divisor 54 + 16/64. Only UARTEN of the control register counts.
-constexpr RegisterValue kConfiguredChecks[] = {
+constexpr RegisterValue CONFIGURED_CHECKS[] = {
     {UARTCR, 0x00000001, 0x00000001},
     {UARTLCR_H, 0xFFFFFFFF, 0x70},
     {UARTIBRD, 0xFFFFFFFF, 0x36},
@@ -32,13 +32,13 @@ constexpr RegisterValue kConfiguredChecks[] = {
 
 // Reprogramming, in write order: disable, divisors, then line control
 // (which latches the divisors), clear receive errors, enable UART/TX/RX.
-constexpr RegisterValue kProgramSequence[] = {
+constexpr RegisterValue PROGRAM_SEQUENCE[] = {
     {UARTCR, 0, 0x000},   {UARTIBRD, 0, 0x36}, {UARTFBRD, 0, 0x10},
     {UARTLCR_H, 0, 0x70}, {UARTECR, 0, 0x00},  {UARTCR, 0, 0x301},
 };
 
 bool AlreadyConfigured(UINTN base) {
-  for (const RegisterValue &check : kConfiguredChecks) {
+  for (const RegisterValue &check : CONFIGURED_CHECKS) {
     if ((RegRead32(base + check.Offset) & check.Mask) != check.Value) {
       return false;
     }
@@ -64,7 +64,7 @@ void InitConsoleUart() {
     return;
   }
   WaitForTransmitDrain(base);
-  for (const RegisterValue &write : kProgramSequence) {
+  for (const RegisterValue &write : PROGRAM_SEQUENCE) {
     RegWrite32(base + write.Offset, write.Value);
   }
 }

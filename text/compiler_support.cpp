@@ -8,8 +8,8 @@
 extern "C" void *memcpy(void *Destination, const void *Source, size_t Length) {
   auto *to = static_cast<volatile UINT8 *>(Destination);
   const auto *from = static_cast<const volatile UINT8 *>(Source);
-  for (size_t i = 0; i < Length; ++i) {
-    to[i] = from[i];
+  for (size_t Index = 0; Index < Length; ++Index) {
+    to[Index] = from[Index];
   }
   return Destination;
 }
@@ -17,8 +17,8 @@ extern "C" void *memcpy(void *Destination, const void *Source, size_t Length) {
 // NOLINTNEXTLINE(readability-identifier-naming): the name the compiler calls
 extern "C" void *memset(void *Destination, int Value, size_t Length) {
   auto *to = static_cast<volatile UINT8 *>(Destination);
-  for (size_t i = 0; i < Length; ++i) {
-    to[i] = static_cast<UINT8>(Value);
+  for (size_t Index = 0; Index < Length; ++Index) {
+    to[Index] = static_cast<UINT8>(Value);
   }
   return Destination;
 }

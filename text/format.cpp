@@ -15,7 +15,7 @@ constexpr CHAR8 mNullString[] = "<null string>";
 // Characters of the format that stand for themselves: all but NUL, '%',
 // carriage return and line feed. Compared rather than looked up: a table
 // would cost 256 bytes of the image for no measurable speed.
-bool IsPlain(CHAR8 c) { return c != 0 && c != '%' && c != '\r' && c != '\n'; }
+bool IsPlain(CHAR8 Character) { return Character != 0 && Character != '%' && Character != '\r' && Character != '\n'; }
 
 // The end of the run of plain characters that starts at `at`. The four
 // others all lie below '&', so most characters take one comparison.
@@ -140,8 +140,8 @@ UINTN FormatAsciiList(CHAR8 *Buffer, UINTN Size, const CHAR8 *Format, FORMAT_ARG
   CHAR8 *const end = EndPosition(Buffer, Size);
   const CHAR8 *at = Format;
   while (cursor < end) {
-    const CHAR8 c = *at;
-    if (c == '%') {
+    const CHAR8 Character = *at;
+    if (Character == '%') {
       const FORMAT_CONVERSION *letter = FindConversion(at[1]);
       if (HasBareText(letter)) {
         cursor = EmitBareDirective(cursor, end, letter, Args);
@@ -151,12 +151,12 @@ UINTN FormatAsciiList(CHAR8 *Buffer, UINTN Size, const CHAR8 *Format, FORMAT_ARG
         at = ParseDirective(at + 1, Args, &spec);
         cursor = EmitDirective(cursor, end, &spec, Args);
       }
-    } else if (IsPlain(c)) {
+    } else if (IsPlain(Character)) {
       // The whole run of such characters, copied at once.
       const CHAR8 *run = at;
       at = PlainRunEnd(at + 1);
       cursor = EmitRun(cursor, end, run, static_cast<UINTN>(at - run));
-    } else if (c == 0) {
+    } else if (Character == 0) {
       break;
     } else {
       // A carriage return or a line feed.

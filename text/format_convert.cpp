@@ -13,7 +13,7 @@ constexpr CHAR8 mGuidFormat[] = "%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02
 constexpr CHAR8 mTimeFormat[] = "%02d/%02d/%04d  %02d:%02d";
 constexpr CHAR8 mStatusFallbackFormat[] = "%08X";
 
-INT64 Larger(INT64 a, INT64 b) { return a > b ? a : b; }
+INT64 Larger(INT64 First, INT64 Second) { return First > Second ? First : Second; }
 
 // Precision, grouping and zero padding applied to a converted sign and
 // digits: Grouped, Length and Field (and a 0 of precision 0 loses its

@@ -110,9 +110,9 @@ FORMAT_SPEED_INLINE UINTN TextLength(const CHAR8 *Text, UINTN Limit) {
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC unroll 16
 #endif
-    for (UINTN k = 0; k < BLOCK; ++k) {
-      if (Text[length + k] == 0) {
-        return length + k;
+    for (UINTN Index = 0; Index < BLOCK; ++Index) {
+      if (Text[length + Index] == 0) {
+        return length + Index;
       }
     }
   }

@@ -53,7 +53,7 @@ constexpr FORMAT_CONVERSION_INDEX mFormatConversionIndex = BuildConversionIndex(
 
 namespace {
 
-bool IsDigit(CHAR8 c) { return c >= '0' && c <= '9'; }
+bool IsDigit(CHAR8 Character) { return Character >= '0' && Character <= '9'; }
 
 // Reads consecutive decimal digits as one number, saturating at
 // FORMAT_COUNT_MAX (a run of more than 19 digits stays at the maximum).
@@ -92,9 +92,9 @@ void ApplyConversion(FORMAT_SPEC *spec, const FORMAT_CONVERSION *conversion) {
   }
 }
 
-void SetLiteral(FORMAT_SPEC *spec, CHAR8 c) {
+void SetLiteral(FORMAT_SPEC *spec, CHAR8 Character) {
   spec->Kind = FORMAT_KIND_LITERAL;
-  spec->Text[0] = c;
+  spec->Text[0] = Character;
   spec->Text[1] = 0;
 }
 
@@ -117,12 +117,12 @@ const CHAR8 *ScanLineBreak(const CHAR8 *At, CHAR8 Text[3]) {
 const CHAR8 *ParseDirective(const CHAR8 *At, FORMAT_ARGS *Args, FORMAT_SPEC *Spec) {
   *Spec = {0, 0, 1, FORMAT_KIND_LITERAL, {0, 0, 0}};
   for (;;) {
-    const CHAR8 c = *At;
-    if (const FORMAT_CONVERSION *conversion = FindConversion(c)) {
+    const CHAR8 Character = *At;
+    if (const FORMAT_CONVERSION *conversion = FindConversion(Character)) {
       ApplyConversion(Spec, conversion);
       return At + 1;
     }
-    switch (c) {
+    switch (Character) {
       case '-':
         Spec->Flags |= FORMAT_LEFT;
         break;
@@ -155,8 +155,8 @@ const CHAR8 *ParseDirective(const CHAR8 *At, FORMAT_ARGS *Args, FORMAT_SPEC *Spe
         Spec->Kind = FORMAT_KIND_LITERAL;
         return ScanLineBreak(At, Spec->Text);
       default:
-        if (IsDigit(c)) {
-          if (c == '0' && (Spec->Flags & FORMAT_PRECISION_GIVEN) == 0) {
+        if (IsDigit(Character)) {
+          if (Character == '0' && (Spec->Flags & FORMAT_PRECISION_GIVEN) == 0) {
             Spec->Flags |= FORMAT_ZERO_PAD;
           }
           INT64 count = 0;
@@ -164,7 +164,7 @@ const CHAR8 *ParseDirective(const CHAR8 *At, FORMAT_ARGS *Args, FORMAT_SPEC *Spe
           SetCount(Spec, count);
           continue;
         }
-        SetLiteral(Spec, c);
+        SetLiteral(Spec, Character);
         return At + 1;
     }
     ++At;

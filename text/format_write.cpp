@@ -25,8 +25,9 @@ CHAR8 *EmitNumberField(CHAR8 *Cursor, const CHAR8 *End, const FORMAT_SPEC *Spec,
   if (Number->Grouped) {
     // A ',' after each digit that is followed by a multiple of three.
     const CHAR8 *digits = NumberDigits(Number);
-    for (INT64 i = 0, after = Number->DigitCount - 1; i < Number->DigitCount && Cursor < End; ++i, --after) {
-      Cursor = FillRepeated(Cursor, End, 1, digits[i]);
+    for (INT64 Index = 0, after = Number->DigitCount - 1; Index < Number->DigitCount && Cursor < End;
+         ++Index, --after) {
+      Cursor = FillRepeated(Cursor, End, 1, digits[Index]);
       if (after > 0 && after % 3 == 0) {
         Cursor = FillRepeated(Cursor, End, 1, ',');
       }
@@ -70,8 +71,8 @@ CHAR8 *EmitText(CHAR8 *Cursor, const CHAR8 *End, const FORMAT_SPEC *Spec, const 
   }
   const UINT8 *unit = Text->Units;
   if (Text->Wide) {
-    for (INT64 i = 0; i < Text->Length && Cursor < End; ++i) {
-      Cursor = FillRepeated(Cursor, End, 1, LowByte(unit + 2 * i));
+    for (INT64 Index = 0; Index < Text->Length && Cursor < End; ++Index) {
+      Cursor = FillRepeated(Cursor, End, 1, LowByte(unit + 2 * Index));
     }
   } else {
     Cursor = EmitRun(Cursor, End, reinterpret_cast<const CHAR8 *>(unit), static_cast<UINTN>(Text->Length));

@@ -34,8 +34,8 @@ void MoveUnit(UINT8 *to, const UINT8 *from, UINTN unit) {
 
 void *FillBytes(void *Buffer, UINTN Value, UINTN Length) {
   auto *bytes = static_cast<UINT8 *>(Buffer);
-  for (UINTN i = 0; i < Length; ++i) {
-    bytes[i] = static_cast<UINT8>(Value);
+  for (UINTN Index = 0; Index < Length; ++Index) {
+    bytes[Index] = static_cast<UINT8>(Value);
   }
   return Buffer;
 }
@@ -44,18 +44,18 @@ void *ZeroFill(void *Buffer, UINTN Length) {
   auto *bytes = static_cast<UINT8 *>(Buffer);
   const UINTN unit = UnitFor(reinterpret_cast<UINTN>(Buffer), Length);
   const UINTN whole = Length - Length % unit;
-  UINTN i = 0;
-  for (; i < whole; i += unit) {
+  UINTN Index = 0;
+  for (; Index < whole; Index += unit) {
     if (unit == 8) {
-      *reinterpret_cast<Word64 *>(bytes + i) = 0;
+      *reinterpret_cast<Word64 *>(bytes + Index) = 0;
     } else if (unit == 4) {
-      *reinterpret_cast<Word32 *>(bytes + i) = 0;
+      *reinterpret_cast<Word32 *>(bytes + Index) = 0;
     } else {
-      bytes[i] = 0;
+      bytes[Index] = 0;
     }
   }
-  for (; i < Length; ++i) {
-    bytes[i] = 0;
+  for (; Index < Length; ++Index) {
+    bytes[Index] = 0;
   }
   return Buffer;
 }
@@ -71,19 +71,19 @@ void *CopyBytes(void *Destination, const void *Source, UINTN Length) {
   const UINTN unit = UnitFor(to_address | from_address, Length);
   const UINTN whole = Length - Length % unit;
   if (to_address < from_address) {
-    UINTN i = 0;
-    for (; i < whole; i += unit) {
-      MoveUnit(to + i, from + i, unit);
+    UINTN Index = 0;
+    for (; Index < whole; Index += unit) {
+      MoveUnit(to + Index, from + Index, unit);
     }
-    for (; i < Length; ++i) {
-      to[i] = from[i];
+    for (; Index < Length; ++Index) {
+      to[Index] = from[Index];
     }
   } else {
-    for (UINTN i = Length; i > whole; --i) {
-      to[i - 1] = from[i - 1];
+    for (UINTN Index = Length; Index > whole; --Index) {
+      to[Index - 1] = from[Index - 1];
     }
-    for (UINTN i = whole; i > 0; i -= unit) {
-      MoveUnit(to + i - unit, from + i - unit, unit);
+    for (UINTN Index = whole; Index > 0; Index -= unit) {
+      MoveUnit(to + Index - unit, from + Index - unit, unit);
     }
   }
   return Destination;

@@ -9,8 +9,8 @@
 template <UINTN N>
 constexpr UINTN PackedTextCount(const CHAR8 (&Texts)[N]) {
   UINTN count = 0;
-  for (UINTN i = 0; i + 1 < N; ++i) {
-    count += Texts[i] == 0 ? 1 : 0;
+  for (UINTN Index = 0; Index + 1 < N; ++Index) {
+    count += Texts[Index] == 0 ? 1 : 0;
   }
   return count;
 }

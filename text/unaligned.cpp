@@ -17,8 +17,8 @@ UINT64 ReadLe64(const void *Address) {
 
 void *WriteLe64(void *Address, UINT64 Value) {
   auto *bytes = static_cast<UINT8 *>(Address);
-  for (UINTN k = 0; k < 8; ++k) {
-    bytes[k] = static_cast<UINT8>(Value >> (8 * k));
+  for (UINTN Index = 0; Index < 8; ++Index) {
+    bytes[Index] = static_cast<UINT8>(Value >> (8 * Index));
   }
   return Address;
 }
