@@ -38,7 +38,7 @@ struct Mixed {
   const char *name = "Vemko Tarsa Q4M";
   const char *word = "abcdefgh";
 };
-Mixed gMixed;
+Mixed g_mixed;
 
 using Call = int (*)(char *, const Values &);
 
@@ -72,7 +72,7 @@ int ChipTheirs(char *b, const Values &v) {
 
 // The mixed corpus ignores its value set: its arguments are gMixed's.
 const Mixed &MixedValues() {
-  const Mixed *values = &gMixed;
+  const Mixed *values = &g_mixed;
   benchmark::DoNotOptimize(values);
   return *values;
 }

@@ -56,8 +56,8 @@ constexpr UINT32 kMaxStrapCount = 40;  // beyond the 32 a value holds
 constexpr UINT8 kNeverDrains = 0xFF;
 
 // PL011 registers.
-constexpr UINTN UARTECR = 0x04, UARTFR = 0x18, UARTIBRD = 0x24, UARTFBRD = 0x28, UARTLCR_H = 0x2C, UARTCR = 0x30;
-constexpr UINT32 TXFE = 0x80;
+constexpr UINTN kUARTECR = 0x04, kUARTFR = 0x18, kUARTIBRD = 0x24, kUARTFBRD = 0x28, kUARTLCRH = 0x2C, kUARTCR = 0x30;
+constexpr UINT32 kTXFE = 0x80;
 
 // A device whose every read is the next four input bytes.
 class InputRegisters : public sim::RegisterDevice {
@@ -78,17 +78,17 @@ class InputUart : public sim::RegisterDevice {
   explicit InputUart(FuzzInput &in) : in_(in) {}
   void Drain(UINT8 polls, UINT32 other_flags) {
     polls_ = polls;
-    flags_ = other_flags & ~TXFE;
+    flags_ = other_flags & ~kTXFE;
     flag_reads_ = 0;
   }
   std::uint64_t FlagReads() const { return flag_reads_; }
   UINT32 Read(UINTN offset) override {
-    if (offset != UARTFR) {
+    if (offset != kUARTFR) {
       return in_.U32();
     }
     const bool drained = polls_ != kNeverDrains && flag_reads_ >= polls_;
     ++flag_reads_;
-    return flags_ | (drained ? TXFE : 0);
+    return flags_ | (drained ? kTXFE : 0);
   }
   void Write(UINTN, UINT32) override {}
 
@@ -267,21 +267,21 @@ void CheckUart(FuzzInput &in, sim::RegisterBus &bus, InputUart &uart) {
 
   LogCursor log(bus.Log());
   const UINTN base = CONSOLE_UART_BASE;
-  const bool configured = (log.Read(base + UARTCR, "the configured check does not start with UARTCR") & 1) &&
-                          log.Read(base + UARTLCR_H, "UARTLCR_H not read second") == 0x70 &&
-                          log.Read(base + UARTIBRD, "UARTIBRD not read third") == 0x36 &&
-                          log.Read(base + UARTFBRD, "UARTFBRD not read fourth") == 0x10;
+  const bool configured = (log.Read(base + kUARTCR, "the configured check does not start with UARTCR") & 1) &&
+                          log.Read(base + kUARTLCRH, "UARTLCR_H not read second") == 0x70 &&
+                          log.Read(base + kUARTIBRD, "UARTIBRD not read third") == 0x36 &&
+                          log.Read(base + kUARTFBRD, "UARTFBRD not read fourth") == 0x10;
   if (!configured) {
     const std::uint64_t expected_polls = polls == kNeverDrains
                                              ? CONSOLE_UART_DRAIN_POLL_LIMIT
                                              : std::min<std::uint64_t>(polls + 1, CONSOLE_UART_DRAIN_POLL_LIMIT);
-    log.ReadMany(base + UARTFR, expected_polls, "the drain does not poll UARTFR until TXFE (or the limit)");
-    log.Write(base + UARTCR, 0x000, "reprogramming does not begin by disabling the UART");
-    log.Write(base + UARTIBRD, 0x36, "UARTIBRD not written 0x36 second");
-    log.Write(base + UARTFBRD, 0x10, "UARTFBRD not written 0x10 third");
-    log.Write(base + UARTLCR_H, 0x70, "UARTLCR_H not written 0x70 after the divisors");
-    log.Write(base + UARTECR, 0x000, "receive errors not cleared fifth");
-    log.Write(base + UARTCR, 0x301, "the UART not enabled last with 0x301");
+    log.ReadMany(base + kUARTFR, expected_polls, "the drain does not poll UARTFR until TXFE (or the limit)");
+    log.Write(base + kUARTCR, 0x000, "reprogramming does not begin by disabling the UART");
+    log.Write(base + kUARTIBRD, 0x36, "UARTIBRD not written 0x36 second");
+    log.Write(base + kUARTFBRD, 0x10, "UARTFBRD not written 0x10 third");
+    log.Write(base + kUARTLCRH, 0x70, "UARTLCR_H not written 0x70 after the divisors");
+    log.Write(base + kUARTECR, 0x000, "receive errors not cleared fifth");
+    log.Write(base + kUARTCR, 0x301, "the UART not enabled last with 0x301");
   }
   Require(log.AtEnd(), "InitConsoleUart made accesses beyond its sequence");
 }

@@ -22,7 +22,7 @@ UINT32 Pl011Model::Read(UINTN offset) {
       return ibrd;
     case kUARTFBRD:
       return fbrd;
-    case kUARTLCR_H:
+    case kUARTLCRH:
       return lcr_h;
     case kUARTCR:
       return cr;
@@ -42,7 +42,7 @@ void Pl011Model::Write(UINTN offset, UINT32 value) {
     case kUARTFBRD:
       fbrd = value & 0x3F;
       break;
-    case kUARTLCR_H:
+    case kUARTLCRH:
       lcr_h = value & 0xFF;
       break;
     case kUARTCR:
