@@ -5,7 +5,7 @@
 namespace {
 
 EFI_SYSTEM_TABLE *gConsoleSystemTable = nullptr;
-UINTN gConsoleUartBase = 0;
+UINTN mConsoleUartBase = 0;
 
 // PL011 data and flag registers; the flag register's bit 5 is "transmit
 // FIFO full". The wait is bounded: a stuck UART costs output, not the boot.
@@ -29,7 +29,7 @@ void Put(E2E_LINE *Line, CHAR16 Unit) {
 
 // Writes the line's units as bytes (the lines are ASCII) straight to the UART.
 void UartWrite(const CHAR16 *Text) {
-  auto *uart = reinterpret_cast<volatile UINT32 *>(gConsoleUartBase);
+  auto *uart = reinterpret_cast<volatile UINT32 *>(mConsoleUartBase);
   for (; *Text != 0; ++Text) {
     for (UINTN poll = 0; poll < UART_POLL_LIMIT && (uart[UART_FLAGS / 4] & UART_TRANSMIT_FULL) != 0; ++poll) {
     }
@@ -41,7 +41,7 @@ void UartWrite(const CHAR16 *Text) {
 
 void ConsoleLineInit(EFI_SYSTEM_TABLE *SystemTable, UINTN UartBase) {
   gConsoleSystemTable = SystemTable;
-  gConsoleUartBase = UartBase;
+  mConsoleUartBase = UartBase;
 }
 
 void LineStart(E2E_LINE *Line, const CHAR8 *Prefix) {
@@ -69,8 +69,8 @@ void LineDecimal(E2E_LINE *Line, UINT64 Value) {
 }
 
 void LineHex(E2E_LINE *Line, UINT64 Value, UINTN Digits) {
-  for (UINTN i = Digits; i > 0; --i) {
-    Put(Line, static_cast<CHAR16>(HEX_DIGITS[(Value >> (4 * (i - 1))) & 0xF]));
+  for (UINTN Index = Digits; Index > 0; --Index) {
+    Put(Line, static_cast<CHAR16>(HEX_DIGITS[(Value >> (4 * (Index - 1))) & 0xF]));
   }
 }
 
@@ -100,7 +100,7 @@ void LineEmit(E2E_LINE *Line) {
   Line->Text[Line->Length++] = u'\r';
   Line->Text[Line->Length++] = u'\n';
   Line->Text[Line->Length] = 0;
-  if (gConsoleUartBase != 0) {
+  if (mConsoleUartBase != 0) {
     UartWrite(Line->Text);
   } else if (gConsoleSystemTable != nullptr && gConsoleSystemTable->ConOut != nullptr) {
     gConsoleSystemTable->ConOut->OutputString(gConsoleSystemTable->ConOut, Line->Text);

@@ -38,8 +38,8 @@ void Put(WRITER *Writer, const void *Data, UINTN Size) {
     return;
   }
   const auto *bytes = static_cast<const UINT8 *>(Data);
-  for (UINTN i = 0; i < Size; ++i) {
-    *Writer->At++ = bytes[i];
+  for (UINTN Index = 0; Index < Size; ++Index) {
+    *Writer->At++ = bytes[Index];
   }
 }
 
@@ -127,9 +127,9 @@ void PrintDriverOrder(EFI_RUNTIME_SERVICES *Runtime) {
     LineAscii(&line, " !");
     LineHex(&line, status, 16);
   }
-  for (UINTN i = 0; !EFI_ERROR(status) && i < size / sizeof(UINT16); ++i) {
+  for (UINTN Index = 0; !EFI_ERROR(status) && Index < size / sizeof(UINT16); ++Index) {
     LineAscii(&line, " ");
-    LineHex(&line, order[i], 4);
+    LineHex(&line, order[Index], 4);
   }
   LineEmit(&line);
 }

@@ -26,10 +26,10 @@ UINT32 ReadU32(const UINT8 *Bytes) {
 }
 
 bool SameGuid(const EFI_GUID &Left, const EFI_GUID &Right) {
-  const auto *left = reinterpret_cast<const UINT8 *>(&Left);
-  const auto *right = reinterpret_cast<const UINT8 *>(&Right);
-  for (UINTN i = 0; i < sizeof(EFI_GUID); ++i) {
-    if (left[i] != right[i]) {
+  const auto *LeftBytes = reinterpret_cast<const UINT8 *>(&Left);
+  const auto *RightBytes = reinterpret_cast<const UINT8 *>(&Right);
+  for (UINTN Index = 0; Index < sizeof(EFI_GUID); ++Index) {
+    if (LeftBytes[Index] != RightBytes[Index]) {
       return false;
     }
   }
@@ -37,9 +37,9 @@ bool SameGuid(const EFI_GUID &Left, const EFI_GUID &Right) {
 }
 
 const UINT8 *FindTable(const EFI_SYSTEM_TABLE *SystemTable) {
-  for (UINTN i = 0; i < SystemTable->NumberOfTableEntries; ++i) {
-    if (SameGuid(SystemTable->ConfigurationTable[i].VendorGuid, EFI_IMAGE_SECURITY_DATABASE_GUID)) {
-      return static_cast<const UINT8 *>(SystemTable->ConfigurationTable[i].VendorTable);
+  for (UINTN Index = 0; Index < SystemTable->NumberOfTableEntries; ++Index) {
+    if (SameGuid(SystemTable->ConfigurationTable[Index].VendorGuid, EFI_IMAGE_SECURITY_DATABASE_GUID)) {
+      return static_cast<const UINT8 *>(SystemTable->ConfigurationTable[Index].VendorTable);
     }
   }
   return nullptr;
@@ -78,7 +78,7 @@ void PrintImageExecutionInfo(const EFI_SYSTEM_TABLE *SystemTable) {
   LineDecimal(&line, count);
   LineEmit(&line);
   const UINT8 *entry = table + sizeof(UINTN);
-  for (UINTN i = 0; i < count && i < MAX_IMAGES; ++i) {
+  for (UINTN Index = 0; Index < count && Index < MAX_IMAGES; ++Index) {
     const UINT32 size = ReadU32(entry + 4);
     if (size < ENTRY_HEADER || size > MAX_ENTRY_BYTES) {
       ConsoleMessage("E2E-IMAGE malformed");

@@ -42,10 +42,10 @@ void FillBlock(UINTN Base, UINT32 StrapMask, UINT32 StrapLevels) {
 EFI_STATUS PublishGpioBlocks(EFI_BOOT_SERVICES *BootServices, const E2E_SCENARIO *Scenario) {
   UINT32 strapMask = 0;
   UINT32 strapLevels = 0;
-  for (UINTN i = 0; i < sizeof(STRAP_BITS) / sizeof(STRAP_BITS[0]); ++i) {
-    strapMask |= 1U << STRAP_BITS[i];
-    if ((Scenario->Straps >> i) & 1) {
-      strapLevels |= 1U << STRAP_BITS[i];
+  for (UINTN Index = 0; Index < sizeof(STRAP_BITS) / sizeof(STRAP_BITS[0]); ++Index) {
+    strapMask |= 1U << STRAP_BITS[Index];
+    if ((Scenario->Straps >> Index) & 1) {
+      strapLevels |= 1U << STRAP_BITS[Index];
     }
   }
   for (UINTN controller = 0; controller < GPIO_CONTROLLER_COUNT; ++controller) {

@@ -11,8 +11,8 @@ MEMORY_INFO_PROTOCOL mMemoryInfo;
 
 void FillPattern(void *Buffer, UINTN Length) {
   auto *bytes = static_cast<UINT8 *>(Buffer);
-  for (UINTN i = 0; i < Length; ++i) {
-    bytes[i] = static_cast<UINT8>(0xA5 ^ i);
+  for (UINTN Index = 0; Index < Length; ++Index) {
+    bytes[Index] = static_cast<UINT8>(0xA5 ^ Index);
   }
 }
 

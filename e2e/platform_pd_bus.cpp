@@ -55,8 +55,8 @@ bool IsRead(const EFI_I2C_OPERATION &Op, UINT32 Length) {
 }
 
 bool BytesEqual(const UINT8 *Left, const UINT8 *Right, UINTN Length) {
-  for (UINTN i = 0; i < Length; ++i) {
-    if (Left[i] != Right[i]) {
+  for (UINTN Index = 0; Index < Length; ++Index) {
+    if (Left[Index] != Right[Index]) {
       return false;
     }
   }
@@ -146,11 +146,11 @@ void BuildDevicePath(UINT8 *Path, const EFI_GUID &Vendor, UINT8 BusNumber, bool 
   Path[2] = BUS_NODE_LENGTH;
   Path[3] = 0;
   const auto *guid = reinterpret_cast<const UINT8 *>(&Vendor);
-  for (UINTN i = 0; i < sizeof(EFI_GUID); ++i) {
-    Path[4 + i] = guid[i];
+  for (UINTN Index = 0; Index < sizeof(EFI_GUID); ++Index) {
+    Path[4 + Index] = guid[Index];
   }
-  for (UINTN i = 20; i < BUS_NODE_LENGTH; ++i) {
-    Path[i] = static_cast<UINT8>(0x20 + i);
+  for (UINTN Index = 20; Index < BUS_NODE_LENGTH; ++Index) {
+    Path[Index] = static_cast<UINT8>(0x20 + Index);
   }
   if (SevensAround) {
     Path[BUS_NUMBER_OFFSET - 1] = 7;

@@ -44,10 +44,10 @@ void *Allocate(UINTN Size) {
 }
 
 bool SameGuid(const void *Left, const EFI_GUID &Right) {
-  const auto *left = static_cast<const UINT8 *>(Left);
-  const auto *right = reinterpret_cast<const UINT8 *>(&Right);
-  for (UINTN i = 0; i < sizeof(EFI_GUID); ++i) {
-    if (left[i] != right[i]) {
+  const auto *LeftBytes = static_cast<const UINT8 *>(Left);
+  const auto *RightBytes = reinterpret_cast<const UINT8 *>(&Right);
+  for (UINTN Index = 0; Index < sizeof(EFI_GUID); ++Index) {
+    if (LeftBytes[Index] != RightBytes[Index]) {
       return false;
     }
   }
@@ -94,8 +94,8 @@ void PrintExport(const EFI_HII_PACKAGE_LIST_HEADER *List, UINTN Size) {
     LineStart(&mLine, "E2E-HEX ");
     LineHex(&mLine, offset, 4);
     LineAscii(&mLine, " ");
-    for (UINTN i = offset; i < Size && i < offset + HEX_BYTES_PER_LINE; ++i) {
-      LineHex(&mLine, bytes[i], 2);
+    for (UINTN Index = offset; Index < Size && Index < offset + HEX_BYTES_PER_LINE; ++Index) {
+      LineHex(&mLine, bytes[Index], 2);
     }
     LineEmit(&mLine);
   }
@@ -109,8 +109,8 @@ void PrintLanguages(EFI_HII_STRING_PROTOCOL *Strings, EFI_HII_HANDLE Handle) {
     ReportFailure("GetLanguages", status);
     return;
   }
-  for (UINTN i = 0; i < sizeof(languages); ++i) {
-    mString[i] = static_cast<UINT8>(languages[i]);
+  for (UINTN Index = 0; Index < sizeof(languages); ++Index) {
+    mString[Index] = static_cast<UINT8>(languages[Index]);
   }
   LineStart(&mLine, "E2E-LANGUAGES ");
   LineEscaped(&mLine, mString);
@@ -157,14 +157,14 @@ EFI_STATUS ReadBack(EFI_HII_DATABASE_PROTOCOL *Database, EFI_HII_STRING_PROTOCOL
   EFI_HII_HANDLE page = nullptr;
   EFI_HII_PACKAGE_LIST_HEADER *pageList = nullptr;
   UINTN pageSize = 0;
-  for (UINTN i = 0; i < count; ++i) {
+  for (UINTN Index = 0; Index < count; ++Index) {
     UINTN size = 0;
-    EFI_HII_PACKAGE_LIST_HEADER *list = ExportList(Database, handles[i], &size);
+    EFI_HII_PACKAGE_LIST_HEADER *list = ExportList(Database, handles[Index], &size);
     if (list == nullptr) {
       continue;
     }
     if (SameGuid(&list->PackageListGuid, PAGE_GUID) && ++matches == 1) {
-      page = handles[i];
+      page = handles[Index];
       pageList = list;
       pageSize = size;
     } else {

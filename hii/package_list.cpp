@@ -18,18 +18,18 @@ constexpr UINT64 MAX_LIST_LENGTH = 0xFFFFFFFFu;
 // end package) would not fit in 32 bits. Nothing past a length field is
 // read here, so a bad length is caught before any copying.
 bool SumPackageBytes(const UINT8 *const *Arrays, UINT32 *Total) {
-  UINT64 total = 0;
+  UINT64 Sum = 0;
   for (UINTN Index = 0; Arrays[Index] != nullptr; ++Index) {
     const UINT32 length = ReadLe32(Arrays[Index]);
     if (length < LENGTH_FIELD_SIZE) {
       return false;
     }
-    total += length - LENGTH_FIELD_SIZE;
-    if (total + LIST_HEADER_SIZE + sizeof(END_PACKAGE) > MAX_LIST_LENGTH) {
+    Sum += length - LENGTH_FIELD_SIZE;
+    if (Sum + LIST_HEADER_SIZE + sizeof(END_PACKAGE) > MAX_LIST_LENGTH) {
       return false;
     }
   }
-  *Total = static_cast<UINT32>(total);
+  *Total = static_cast<UINT32>(Sum);
   return true;
 }
 

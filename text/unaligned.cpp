@@ -24,9 +24,9 @@ void *WriteLe64(void *Address, UINT64 Value) {
 }
 
 BOOLEAN CompareGuidTo(const void *Guid, const void *Reference) {
-  const auto *guid = static_cast<const UINT8 *>(Guid);
-  const auto *reference = static_cast<const UINT8 *>(Reference);
-  return ReadLe64(guid) == ReadLe64(reference) && ReadLe64(guid + 8) == ReadLe64(reference + 8);
+  const auto *GuidBytes = static_cast<const UINT8 *>(Guid);
+  const auto *ReferenceBytes = static_cast<const UINT8 *>(Reference);
+  return ReadLe64(GuidBytes) == ReadLe64(ReferenceBytes) && ReadLe64(GuidBytes + 8) == ReadLe64(ReferenceBytes + 8);
 }
 
 void *WriteGuid(void *Destination, const void *Source) {
