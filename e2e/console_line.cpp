@@ -29,11 +29,11 @@ void Put(E2E_LINE *Line, CHAR16 Unit) {
 
 // Writes the line's units as bytes (the lines are ASCII) straight to the UART.
 void UartWrite(const CHAR16 *Text) {
-  auto *uart = reinterpret_cast<volatile UINT32 *>(mConsoleUartBase);
+  auto *Uart = reinterpret_cast<volatile UINT32 *>(mConsoleUartBase);
   for (; *Text != 0; ++Text) {
-    for (UINTN poll = 0; poll < UART_POLL_LIMIT && (uart[UART_FLAGS / 4] & UART_TRANSMIT_FULL) != 0; ++poll) {
+    for (UINTN Poll = 0; Poll < UART_POLL_LIMIT && (Uart[UART_FLAGS / 4] & UART_TRANSMIT_FULL) != 0; ++Poll) {
     }
-    uart[UART_DATA / 4] = static_cast<UINT8>(*Text);
+    Uart[UART_DATA / 4] = static_cast<UINT8>(*Text);
   }
 }
 
@@ -57,14 +57,14 @@ void LineAscii(E2E_LINE *Line, const CHAR8 *Text) {
 }
 
 void LineDecimal(E2E_LINE *Line, UINT64 Value) {
-  CHAR8 digits[21];
-  UINTN count = 0;
+  CHAR8 Digits[21];
+  UINTN Count = 0;
   do {
-    digits[count++] = static_cast<CHAR8>('0' + Value % 10);
+    Digits[Count++] = static_cast<CHAR8>('0' + Value % 10);
     Value /= 10;
   } while (Value != 0);
-  while (count > 0) {
-    Put(Line, static_cast<CHAR16>(digits[--count]));
+  while (Count > 0) {
+    Put(Line, static_cast<CHAR16>(Digits[--Count]));
   }
 }
 
@@ -76,18 +76,18 @@ void LineHex(E2E_LINE *Line, UINT64 Value, UINTN Digits) {
 
 void LineEscaped(E2E_LINE *Line, const CHAR16 *Text) {
   for (; *Text != 0; ++Text) {
-    const CHAR16 unit = *Text;
-    if (unit == u'\\') {
+    const CHAR16 Unit = *Text;
+    if (Unit == u'\\') {
       LineAscii(Line, "\\\\");
-    } else if (unit == u'\r') {
+    } else if (Unit == u'\r') {
       LineAscii(Line, "\\r");
-    } else if (unit == u'\n') {
+    } else if (Unit == u'\n') {
       LineAscii(Line, "\\n");
-    } else if (unit >= 0x20 && unit <= 0x7E) {
-      Put(Line, unit);
+    } else if (Unit >= 0x20 && Unit <= 0x7E) {
+      Put(Line, Unit);
     } else {
       LineAscii(Line, "\\u");
-      LineHex(Line, unit, 4);
+      LineHex(Line, Unit, 4);
     }
   }
 }
@@ -110,7 +110,7 @@ void LineEmit(E2E_LINE *Line) {
 }
 
 void ConsoleMessage(const CHAR8 *Text) {
-  static E2E_LINE line;
-  LineStart(&line, Text);
-  LineEmit(&line);
+  static E2E_LINE Line;
+  LineStart(&Line, Text);
+  LineEmit(&Line);
 }

@@ -46,45 +46,45 @@ const UINT8 *FindTable(const EFI_SYSTEM_TABLE *SystemTable) {
 }
 
 void PrintEntry(const UINT8 *Entry, UINTN Size) {
-  static CHAR16 name[E2E_LINE_CAPACITY];
-  UINTN units = 0;
-  for (UINTN at = ENTRY_HEADER; at + 1 < Size && units + 1 < E2E_LINE_CAPACITY; at += 2) {
-    name[units] = static_cast<CHAR16>(Entry[at] | Entry[at + 1] << 8);
-    if (name[units] == 0) {
+  static CHAR16 Name[E2E_LINE_CAPACITY];
+  UINTN Units = 0;
+  for (UINTN At = ENTRY_HEADER; At + 1 < Size && Units + 1 < E2E_LINE_CAPACITY; At += 2) {
+    Name[Units] = static_cast<CHAR16>(Entry[At] | Entry[At + 1] << 8);
+    if (Name[Units] == 0) {
       break;
     }
-    ++units;
+    ++Units;
   }
-  name[units] = 0;
-  static E2E_LINE line;
-  LineStart(&line, "E2E-IMAGE action=");
-  LineHex(&line, ReadU32(Entry), 8);
-  LineAscii(&line, " name=");
-  LineEscaped(&line, name);
-  LineEmit(&line);
+  Name[Units] = 0;
+  static E2E_LINE Line;
+  LineStart(&Line, "E2E-IMAGE action=");
+  LineHex(&Line, ReadU32(Entry), 8);
+  LineAscii(&Line, " name=");
+  LineEscaped(&Line, Name);
+  LineEmit(&Line);
 }
 
 }  // namespace
 
 void PrintImageExecutionInfo(const EFI_SYSTEM_TABLE *SystemTable) {
-  const UINT8 *table = FindTable(SystemTable);
-  if (table == nullptr) {
+  const UINT8 *Table = FindTable(SystemTable);
+  if (Table == nullptr) {
     ConsoleMessage("E2E-IMAGE-EXECUTION absent");
     return;
   }
-  const UINTN count = *reinterpret_cast<const UINTN *>(table);
-  static E2E_LINE line;
-  LineStart(&line, "E2E-IMAGE-EXECUTION images=");
-  LineDecimal(&line, count);
-  LineEmit(&line);
-  const UINT8 *entry = table + sizeof(UINTN);
-  for (UINTN Index = 0; Index < count && Index < MAX_IMAGES; ++Index) {
-    const UINT32 size = ReadU32(entry + 4);
-    if (size < ENTRY_HEADER || size > MAX_ENTRY_BYTES) {
+  const UINTN Count = *reinterpret_cast<const UINTN *>(Table);
+  static E2E_LINE Line;
+  LineStart(&Line, "E2E-IMAGE-EXECUTION images=");
+  LineDecimal(&Line, Count);
+  LineEmit(&Line);
+  const UINT8 *Entry = Table + sizeof(UINTN);
+  for (UINTN Index = 0; Index < Count && Index < MAX_IMAGES; ++Index) {
+    const UINT32 Size = ReadU32(Entry + 4);
+    if (Size < ENTRY_HEADER || Size > MAX_ENTRY_BYTES) {
       ConsoleMessage("E2E-IMAGE malformed");
       return;
     }
-    PrintEntry(entry, size);
-    entry += size;
+    PrintEntry(Entry, Size);
+    Entry += Size;
   }
 }

@@ -29,22 +29,22 @@ constexpr PUBLISH_STEP STEPS[] = {
 
 extern "C" EFI_STATUS EFIAPI E2ePlatformEntry(EFI_HANDLE, EFI_SYSTEM_TABLE *SystemTable) {
   ConsoleLineInit(SystemTable, CONSOLE_UART_BASE);
-  static E2E_LINE line;
-  for (const PUBLISH_STEP &step : STEPS) {
-    const EFI_STATUS status = step.Publish(SystemTable->BootServices, &mScenario);
-    if (EFI_ERROR(status)) {
-      LineStart(&line, "E2E-PLATFORM-ERROR ");
-      LineAscii(&line, step.What);
-      LineAscii(&line, " status 0x");
-      LineHex(&line, status, 16);
-      LineEmit(&line);
-      return status;
+  static E2E_LINE Line;
+  for (const PUBLISH_STEP &Step : STEPS) {
+    const EFI_STATUS Status = Step.Publish(SystemTable->BootServices, &mScenario);
+    if (EFI_ERROR(Status)) {
+      LineStart(&Line, "E2E-PLATFORM-ERROR ");
+      LineAscii(&Line, Step.What);
+      LineAscii(&Line, " status 0x");
+      LineHex(&Line, Status, 16);
+      LineEmit(&Line);
+      return Status;
     }
   }
-  LineStart(&line, "E2E-PLATFORM-READY ");
-  LineEscaped(&line, mScenario.Name);
-  LineAscii(&line, " ibrd=0x");
-  LineHex(&line, *reinterpret_cast<volatile UINT32 *>(CONSOLE_UART_BASE + UART_INTEGER_DIVISOR), 2);
-  LineEmit(&line);
+  LineStart(&Line, "E2E-PLATFORM-READY ");
+  LineEscaped(&Line, mScenario.Name);
+  LineAscii(&Line, " ibrd=0x");
+  LineHex(&Line, *reinterpret_cast<volatile UINT32 *>(CONSOLE_UART_BASE + UART_INTEGER_DIVISOR), 2);
+  LineEmit(&Line);
   return EFI_SUCCESS;
 }

@@ -16,11 +16,11 @@ EFI_STATUS EFIAPI GetComponentVersion(UINT32 Component, CHAR16 **Version, UINT32
     return EFI_INVALID_PARAMETER;
   }
   *Aux = AUX_MARKER | Component;
-  const CHAR16 *text = gFirmwareScenario->Firmware[Component];
-  if (text == nullptr) {
+  const CHAR16 *Text = gFirmwareScenario->Firmware[Component];
+  if (Text == nullptr) {
     return EFI_DEVICE_ERROR;
   }
-  *Version = const_cast<CHAR16 *>(text);
+  *Version = const_cast<CHAR16 *>(Text);
   return EFI_SUCCESS;
 }
 
@@ -29,7 +29,7 @@ EFI_STATUS EFIAPI GetComponentVersion(UINT32 Component, CHAR16 **Version, UINT32
 EFI_STATUS PublishFirmwareVersions(EFI_BOOT_SERVICES *BootServices, const E2E_SCENARIO *Scenario) {
   gFirmwareScenario = Scenario;
   mFirmwareVersions.GetComponentVersion = GetComponentVersion;
-  EFI_HANDLE handle = nullptr;
-  return BootServices->InstallProtocolInterface(&handle, &FIRMWARE_VERSION_PROTOCOL_GUID, EFI_NATIVE_INTERFACE,
+  EFI_HANDLE Handle = nullptr;
+  return BootServices->InstallProtocolInterface(&Handle, &FIRMWARE_VERSION_PROTOCOL_GUID, EFI_NATIVE_INTERFACE,
                                                 &mFirmwareVersions);
 }

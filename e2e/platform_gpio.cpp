@@ -29,8 +29,8 @@ void WriteRegister(UINTN Base, UINTN Offset, UINT32 Value) {
 }
 
 void FillBlock(UINTN Base, UINT32 StrapMask, UINT32 StrapLevels) {
-  for (UINTN offset = 0; offset < PAGE_SIZE; offset += 4) {
-    WriteRegister(Base, offset, 0);
+  for (UINTN Offset = 0; Offset < PAGE_SIZE; Offset += 4) {
+    WriteRegister(Base, Offset, 0);
   }
   WriteRegister(Base, MODE_REGISTER, MODE_NOISE & ~StrapMask);
   WriteRegister(Base, DIRECTION_REGISTER, ~OUTPUT_NOISE | StrapMask);
@@ -40,30 +40,30 @@ void FillBlock(UINTN Base, UINT32 StrapMask, UINT32 StrapLevels) {
 }  // namespace
 
 EFI_STATUS PublishGpioBlocks(EFI_BOOT_SERVICES *BootServices, const E2E_SCENARIO *Scenario) {
-  UINT32 strapMask = 0;
-  UINT32 strapLevels = 0;
+  UINT32 StrapMask = 0;
+  UINT32 StrapLevels = 0;
   for (UINTN Index = 0; Index < sizeof(STRAP_BITS) / sizeof(STRAP_BITS[0]); ++Index) {
-    strapMask |= 1U << STRAP_BITS[Index];
+    StrapMask |= 1U << STRAP_BITS[Index];
     if ((Scenario->Straps >> Index) & 1) {
-      strapLevels |= 1U << STRAP_BITS[Index];
+      StrapLevels |= 1U << STRAP_BITS[Index];
     }
   }
-  for (UINTN controller = 0; controller < GPIO_CONTROLLER_COUNT; ++controller) {
-    EFI_PHYSICAL_ADDRESS page = mGpioControllerBase[controller];
-    const EFI_STATUS status = BootServices->AllocatePages(AllocateAddress, EfiBootServicesData, 1, &page);
-    if (EFI_ERROR(status) || page != mGpioControllerBase[controller]) {
-      static E2E_LINE line;
-      LineStart(&line, "E2E-PLATFORM-ERROR cannot reserve GPIO block ");
-      LineDecimal(&line, controller);
-      LineAscii(&line, " at 0x");
-      LineHex(&line, mGpioControllerBase[controller], 8);
-      LineAscii(&line, " status 0x");
-      LineHex(&line, status, 16);
-      LineEmit(&line);
-      return EFI_ERROR(status) ? status : EFI_OUT_OF_RESOURCES;
+  for (UINTN Controller = 0; Controller < GPIO_CONTROLLER_COUNT; ++Controller) {
+    EFI_PHYSICAL_ADDRESS Page = mGpioControllerBase[Controller];
+    const EFI_STATUS Status = BootServices->AllocatePages(AllocateAddress, EfiBootServicesData, 1, &Page);
+    if (EFI_ERROR(Status) || Page != mGpioControllerBase[Controller]) {
+      static E2E_LINE Line;
+      LineStart(&Line, "E2E-PLATFORM-ERROR cannot reserve GPIO block ");
+      LineDecimal(&Line, Controller);
+      LineAscii(&Line, " at 0x");
+      LineHex(&Line, mGpioControllerBase[Controller], 8);
+      LineAscii(&Line, " status 0x");
+      LineHex(&Line, Status, 16);
+      LineEmit(&Line);
+      return EFI_ERROR(Status) ? Status : EFI_OUT_OF_RESOURCES;
     }
-    const BOOLEAN straps = controller == STRAP_CONTROLLER;
-    FillBlock(mGpioControllerBase[controller], straps ? strapMask : 0, straps ? strapLevels : 0);
+    const BOOLEAN Straps = Controller == STRAP_CONTROLLER;
+    FillBlock(mGpioControllerBase[Controller], Straps ? StrapMask : 0, Straps ? StrapLevels : 0);
   }
   return EFI_SUCCESS;
 }

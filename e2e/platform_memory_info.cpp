@@ -10,9 +10,9 @@ MEMORY_INFO_RECORD mMemoryRecord;
 MEMORY_INFO_PROTOCOL mMemoryInfo;
 
 void FillPattern(void *Buffer, UINTN Length) {
-  auto *bytes = static_cast<UINT8 *>(Buffer);
+  auto *Bytes = static_cast<UINT8 *>(Buffer);
   for (UINTN Index = 0; Index < Length; ++Index) {
-    bytes[Index] = static_cast<UINT8>(0xA5 ^ Index);
+    Bytes[Index] = static_cast<UINT8>(0xA5 ^ Index);
   }
 }
 
@@ -24,7 +24,7 @@ EFI_STATUS PublishMemoryInfo(EFI_BOOT_SERVICES *BootServices, const E2E_SCENARIO
   mMemoryRecord.ClockMHz = Scenario->ClockMHz;
   FillPattern(&mMemoryInfo, sizeof(mMemoryInfo));
   mMemoryInfo.Record = &mMemoryRecord;
-  EFI_HANDLE handle = nullptr;
-  return BootServices->InstallProtocolInterface(&handle, &MEMORY_INFO_PROTOCOL_GUID, EFI_NATIVE_INTERFACE,
+  EFI_HANDLE Handle = nullptr;
+  return BootServices->InstallProtocolInterface(&Handle, &MEMORY_INFO_PROTOCOL_GUID, EFI_NATIVE_INTERFACE,
                                                 &mMemoryInfo);
 }

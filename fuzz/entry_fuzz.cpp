@@ -234,14 +234,14 @@ std::map<EFI_STRING_ID, SlotText> ExpectedSlots(const sim::BoardFacts &f) {
 
 // The strings of the page as carried, by id.
 const std::vector<std::optional<std::u16string>> &InitialStrings() {
-  static const std::vector<std::optional<std::u16string>> strings = [] {
+  static const std::vector<std::optional<std::u16string>> kStrings = [] {
     std::string why;
     const std::optional<sim::StringPackage> package =
         sim::ParseStringPackage(mPageStringPackage + 4, PAGE_STRING_ARRAY_LENGTH - 4, &why);
     Require(package.has_value(), "the page's string package does not parse");
     return package->strings;
   }();
-  return strings;
+  return kStrings;
 }
 
 void CheckStrings(const sim::SimulatedBoard &board, bool faulted) {

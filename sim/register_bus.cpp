@@ -23,7 +23,7 @@ void HookWrite(UINTN address, UINT32 value, const void *frame) {
   g_current_bus->Write(address, value);
 }
 
-constexpr RegisterBusHook kDriverAccess{HookRead, HookWrite};
+constexpr REGISTER_BUS_HOOK kDriverAccess{HookRead, HookWrite};
 
 std::string Hex(UINTN value) {
   char text[24];

@@ -12,8 +12,8 @@ std::uintptr_t g_deepest_stack = 0;
 
 }  // namespace
 
-void ArmStackProbe(const void *entryStack) {
-  g_entry_stack = reinterpret_cast<std::uintptr_t>(entryStack);
+void ArmStackProbe(const void *entry_stack) {
+  g_entry_stack = reinterpret_cast<std::uintptr_t>(entry_stack);
   g_deepest_stack = g_entry_stack;
   g_armed = true;
 }
@@ -22,8 +22,8 @@ void DisarmStackProbe() { g_armed = false; }
 
 bool StackProbeArmed() { return g_armed; }
 
-void NoteDriverStack(const void *callerStack) {
-  const auto at = reinterpret_cast<std::uintptr_t>(callerStack);
+void NoteDriverStack(const void *caller_stack) {
+  const auto at = reinterpret_cast<std::uintptr_t>(caller_stack);
   if (g_armed && at < g_deepest_stack) {
     g_deepest_stack = at;
   }

@@ -70,11 +70,11 @@ struct FORMAT_CONVERSION_INDEX {
 extern const FORMAT_CONVERSION_INDEX mFormatConversionIndex;
 
 inline const FORMAT_CONVERSION *FindConversion(CHAR8 Letter) {
-  const UINT8 code = static_cast<UINT8>(static_cast<UINT8>(Letter) - FORMAT_INDEX_FIRST);
-  if (code >= FORMAT_INDEX_LAST - FORMAT_INDEX_FIRST + 1 || !mFormatConversionIndex.Entry[code].Known) {
+  const UINT8 Code = static_cast<UINT8>(static_cast<UINT8>(Letter) - FORMAT_INDEX_FIRST);
+  if (Code >= FORMAT_INDEX_LAST - FORMAT_INDEX_FIRST + 1 || !mFormatConversionIndex.Entry[Code].Known) {
     return nullptr;
   }
-  return &mFormatConversionIndex.Entry[code];
+  return &mFormatConversionIndex.Entry[Code];
 }
 
 // Parses the directive whose first character (the one after '%') is at At:

@@ -7,9 +7,9 @@
 #include "text/register_hook.h"
 
 namespace {
-const RegisterBusHook *gHook = nullptr;
+const REGISTER_BUS_HOOK *gHook = nullptr;
 
-const RegisterBusHook &InstalledHook() {
+const REGISTER_BUS_HOOK &InstalledHook() {
   if (gHook == nullptr) {
     std::fputs("register access with no simulated register bus attached\n", stderr);
     std::abort();
@@ -18,7 +18,7 @@ const RegisterBusHook &InstalledHook() {
 }
 }  // namespace
 
-void SetRegisterBusHook(const RegisterBusHook *Hook) { gHook = Hook; }
+void SetRegisterBusHook(const REGISTER_BUS_HOOK *Hook) { gHook = Hook; }
 
 UINT32 RegRead32(UINTN Address) { return InstalledHook().Read(Address, __builtin_frame_address(0)); }
 

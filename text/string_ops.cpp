@@ -8,11 +8,11 @@ void WidenAscii(const CHAR8 *Source, CHAR16 *Destination) {
 }
 
 UINTN AsciiLength(const CHAR8 *String) {
-  UINTN length = 0;
-  while (String[length] != 0) {
-    ++length;
+  UINTN Length = 0;
+  while (String[Length] != 0) {
+    ++Length;
   }
-  return length;
+  return Length;
 }
 
 INTN CompareAsciiN(const CHAR8 *First, const CHAR8 *Second, UINTN Length) {

@@ -6,7 +6,7 @@
 namespace sysinfo_tool {
 
 const std::vector<std::string_view> &FaultableServices() {
-  static const std::vector<std::string_view> services = {
+  static const std::vector<std::string_view> kServices = {
       "BS.AllocatePool",
       "BS.FreePool",
       "BS.HandleProtocol",
@@ -30,7 +30,7 @@ const std::vector<std::string_view> &FaultableServices() {
       "I2C.StartRequest",
       "FW.GetComponentVersion",
   };
-  return services;
+  return kServices;
 }
 
 std::string ParseFaultRule(std::string_view text, FaultRule *rule) {
@@ -98,7 +98,7 @@ std::string UnfiredRuleNote(const FaultRule &rule, const sim::CallLog &calls) {
 }
 
 const std::vector<FaultShortcut> &FaultShortcuts() {
-  static const std::vector<FaultShortcut> shortcuts = {
+  static const std::vector<FaultShortcut> kShortcuts = {
       {"no-hii", {"--no-hii"}, "no HII string or database protocol: the entry returns EFI_NOT_FOUND"},
       {"install-fails",
        {"--fail", "BS.InstallMultipleProtocolInterfaces:1:EFI_ALREADY_STARTED"},
@@ -146,7 +146,7 @@ const std::vector<FaultShortcut> &FaultShortcuts() {
        {"--uart-drain", "never"},
        "the console UART's transmit FIFO never empties: the bounded wait gives up and reprograms"},
   };
-  return shortcuts;
+  return kShortcuts;
 }
 
 const FaultShortcut *FindFaultShortcut(std::string_view name) {

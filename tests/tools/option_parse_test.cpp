@@ -22,7 +22,7 @@ struct FactCase {
 
 // One case per option (at least), each checking the field it must set.
 const std::vector<FactCase> &FactCases() {
-  static const std::vector<FactCase> cases = {
+  static const std::vector<FactCase> kCases = {
       {{"--help"}, [](const Options &o) { EXPECT_TRUE(o.help); }},
       {{"-h"}, [](const Options &o) { EXPECT_TRUE(o.help); }},
       {{"--json"}, [](const Options &o) { EXPECT_TRUE(o.json); }},
@@ -130,7 +130,7 @@ const std::vector<FactCase> &FactCases() {
        }},
       {{"--list-faults"}, [](const Options &o) { EXPECT_TRUE(o.list_faults); }},
   };
-  return cases;
+  return kCases;
 }
 
 TEST(ParseOptions, EachOptionSetsItsField) {
