@@ -22,7 +22,7 @@ void DisarmStackProbe();
 bool StackProbeArmed();
 
 // Notes a call from the driver into the simulator whose caller's stack
-// pointer was at `callerStack`. Does nothing when the probe is not armed.
+// pointer was at `caller_stack`. Does nothing when the probe is not armed.
 void NoteDriverStack(const void *caller_stack);
 
 // The caller's stack pointer of the function that calls this, given the
