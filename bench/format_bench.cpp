@@ -39,7 +39,7 @@ struct Mixed {
   const char *name = "Vemko Tarsa Q4M";
   const char *word = "abcdefgh";
 };
-Mixed gMixed;
+Mixed g_mixed;
 
 using Call = int (*)(char *, const Values &);
 
@@ -73,7 +73,7 @@ int ChipTheirs(char *b, const Values &v) {
 
 // The mixed corpus ignores its value set: its arguments are gMixed's.
 const Mixed &MixedValues() {
-  const Mixed *values = &gMixed;
+  const Mixed *values = &g_mixed;
   benchmark::DoNotOptimize(values);
   return *values;
 }
@@ -108,17 +108,29 @@ const std::vector<Case> kCases = {
     {"memory/3-digit", MemoryOurs, MemoryTheirs, {Ints(128), Ints(256), Ints(512)}},
     {"speed/4-digit", SpeedOurs, SpeedTheirs, {Ints(3200), Ints(4266), Ints(6400), Ints(7500), Ints(8533)}},
     {"speed/5-digit", SpeedOurs, SpeedTheirs, {Ints(10667), Ints(12800), Ints(17066)}},
-    {"versions/1-digit", VersionsOurs, VersionsTheirs,
+    {"versions/1-digit",
+     VersionsOurs,
+     VersionsTheirs,
      {Ints(1, 4, 2, 2, 9, 7), Ints(0, 1, 0, 3, 0, 5), Ints(5, 5, 8, 1, 2, 3)}},
-    {"versions/2-digit", VersionsOurs, VersionsTheirs,
+    {"versions/2-digit",
+     VersionsOurs,
+     VersionsTheirs,
      {Ints(10, 12, 34, 21, 99, 10), Ints(11, 22, 33, 44, 55, 66), Ints(98, 76, 54, 32, 10, 12)}},
-    {"versions/3-digit", VersionsOurs, VersionsTheirs,
+    {"versions/3-digit",
+     VersionsOurs,
+     VersionsTheirs,
      {Ints(100, 200, 255, 128, 101, 199), Ints(512, 128, 100, 256, 255, 254), Ints(999, 111, 222, 333, 144, 155)}},
-    {"versions/1-3-digit", VersionsOurs, VersionsTheirs,
+    {"versions/1-3-digit",
+     VersionsOurs,
+     VersionsTheirs,
      {Ints(100, 2, 3, 4, 5, 6), Ints(1, 23, 255, 12, 3, 100), Ints(256, 10, 7, 2, 128, 64), Ints(3, 0, 17, 300, 1, 9)}},
-    {"chip/short", ChipOurs, ChipTheirs,
+    {"chip/short",
+     ChipOurs,
+     ChipTheirs,
      {Label("4 GiB", 0), Label("2 GiB", 2), Label("8 GiB (Hive)", 6), Label("4 GiB (Hive)", 13)}},
-    {"chip/long", ChipOurs, ChipTheirs,
+    {"chip/long",
+     ChipOurs,
+     ChipTheirs,
      {Label("Development Sample", 15), Label("16 GiB (Rayson)", 12), Label("8 GiB (Samsung)", 11),
       Label("16 GiB (Hynix)", 10)}},
     {"mixed/corpus", MixedOurs, MixedTheirs, {Ints(0)}},

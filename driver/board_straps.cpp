@@ -23,22 +23,22 @@ EFI_STATUS ReadGpioPin(UINT32 Pin, UINT32 *Level) {
   if (Level == nullptr || Pin >= GPIO_PIN_COUNT) {
     return EFI_INVALID_PARAMETER;
   }
-  const GPIO_PIN_MAP_ENTRY &row = mPinMap.Row[Pin];
-  if (row.Controller == GPIO_NO_CONTROLLER) {
+  const GPIO_PIN_MAP_ENTRY &Row = mPinMap.Row[Pin];
+  if (Row.Controller == GPIO_NO_CONTROLLER) {
     return EFI_DEVICE_ERROR;
   }
-  if (row.Controller >= GPIO_CONTROLLER_COUNT) {
+  if (Row.Controller >= GPIO_CONTROLLER_COUNT) {
     return EFI_INVALID_PARAMETER;
   }
-  const UINTN base = mGpioControllerBase[row.Controller];
-  const UINT32 mask = GpioPinMask(row);
-  if ((RegRead32(base + GPIO_MODE_REGISTER) & mask) != 0) {
+  const UINTN Base = mGpioControllerBase[Row.Controller];
+  const UINT32 Mask = GpioPinMask(Row);
+  if ((RegRead32(Base + GPIO_MODE_REGISTER) & Mask) != 0) {
     return EFI_DEVICE_ERROR;  // the pin serves another function
   }
-  if ((RegRead32(base + GPIO_DIRECTION_REGISTER) & mask) == 0) {
+  if ((RegRead32(Base + GPIO_DIRECTION_REGISTER) & Mask) == 0) {
     return EFI_DEVICE_ERROR;  // an output: its input level means nothing
   }
-  *Level = (RegRead32(base + GPIO_INPUT_REGISTER) & mask) != 0 ? 1 : 0;
+  *Level = (RegRead32(Base + GPIO_INPUT_REGISTER) & Mask) != 0 ? 1 : 0;
   return EFI_SUCCESS;
 }
 
@@ -48,16 +48,16 @@ EFI_STATUS ReadBoardStraps(const UINT32 *Pins, UINT32 Count, UINT32 *Value) {
     return FailStraps(Value, EFI_INVALID_PARAMETER);
   }
   *Value = 0;
-  for (UINT32 i = 0; i < Count; ++i) {
-    UINT32 level = LEVEL_UNREAD;
-    const EFI_STATUS status = ReadGpioPin(Pins[i], &level);
-    if (EFI_ERROR(status)) {
-      return FailStraps(Value, status);
+  for (UINT32 Index = 0; Index < Count; ++Index) {
+    UINT32 Level = LEVEL_UNREAD;
+    const EFI_STATUS Status = ReadGpioPin(Pins[Index], &Level);
+    if (EFI_ERROR(Status)) {
+      return FailStraps(Value, Status);
     }
-    if (level == LEVEL_UNREAD) {
+    if (Level == LEVEL_UNREAD) {
       return FailStraps(Value, EFI_DEVICE_ERROR);
     }
-    *Value |= level << i;
+    *Value |= Level << Index;
   }
   return EFI_SUCCESS;
 }

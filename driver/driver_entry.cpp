@@ -40,9 +40,9 @@ constexpr const CHAR16 *mNotAvailable = u"N/A";
 // A failed look-up leaves the pointer as it was, whatever the service wrote.
 template <typename PROTOCOL>
 void LocateInto(const EFI_GUID *Guid, PROTOCOL **Slot) {
-  void *interface = nullptr;
-  if (!EFI_ERROR(gBootServices->LocateProtocol(Guid, nullptr, &interface))) {
-    *Slot = static_cast<PROTOCOL *>(interface);
+  void *Interface = nullptr;
+  if (!EFI_ERROR(gBootServices->LocateProtocol(Guid, nullptr, &Interface))) {
+    *Slot = static_cast<PROTOCOL *>(Interface);
   }
 }
 
@@ -55,26 +55,26 @@ void LocateHiiProtocols() {
 }
 
 void ShowFirmwareVersions(EFI_HII_HANDLE HiiHandle) {
-  void *interface = nullptr;
-  if (EFI_ERROR(gBootServices->LocateProtocol(&FIRMWARE_VERSION_PROTOCOL_GUID, nullptr, &interface)) ||
-      interface == nullptr) {
+  void *Interface = nullptr;
+  if (EFI_ERROR(gBootServices->LocateProtocol(&FIRMWARE_VERSION_PROTOCOL_GUID, nullptr, &Interface)) ||
+      Interface == nullptr) {
     return;
   }
-  const auto *firmware = static_cast<const FIRMWARE_VERSION_PROTOCOL *>(interface);
-  if (firmware->GetComponentVersion == nullptr) {
+  const auto *Firmware = static_cast<const FIRMWARE_VERSION_PROTOCOL *>(Interface);
+  if (Firmware->GetComponentVersion == nullptr) {
     return;
   }
-  for (const PAGE_COMPONENT_ROW &row : mComponentRows.Rows) {
-    CHAR16 *text = nullptr;
-    UINT32 aux = 0;
-    const EFI_STATUS status = firmware->GetComponentVersion(row.Component, &text, &aux);
-    SetPageString(HiiHandle, row.Value, EFI_ERROR(status) || text == nullptr ? mNotAvailable : text);
+  for (const PAGE_COMPONENT_ROW &Row : mComponentRows.Rows) {
+    CHAR16 *Text = nullptr;
+    UINT32 Aux = 0;
+    const EFI_STATUS Status = Firmware->GetComponentVersion(Row.Component, &Text, &Aux);
+    SetPageString(HiiHandle, Row.Value, EFI_ERROR(Status) || Text == nullptr ? mNotAvailable : Text);
   }
 }
 
 void ShowSourceIds(EFI_HII_HANDLE HiiHandle) {
-  for (const SOURCE_ROW &row : mSourceRows) {
-    SetPageString(HiiHandle, row.Value, row.CommitId);
+  for (const SOURCE_ROW &Row : mSourceRows) {
+    SetPageString(HiiHandle, Row.Value, Row.CommitId);
   }
 }
 
@@ -91,24 +91,22 @@ extern "C" EFI_STATUS EFIAPI DriverEntry(EFI_HANDLE ImageHandle, EFI_SYSTEM_TABL
     return EFI_NOT_FOUND;
   }
 
-  void *device_path = const_cast<PAGE_DEVICE_PATH *>(&mPageDevicePath);
-  EFI_HANDLE handle = nullptr;
-  const EFI_STATUS status =
-      gBootServices->InstallMultipleProtocolInterfaces(&handle, &EFI_DEVICE_PATH_PROTOCOL_GUID, device_path, nullptr);
-  if (EFI_ERROR(status)) {
-    return status;
+  void *DevicePath = const_cast<PAGE_DEVICE_PATH *>(&mPageDevicePath);
+  EFI_HANDLE Handle = nullptr;
+  const EFI_STATUS Status =
+      gBootServices->InstallMultipleProtocolInterfaces(&Handle, &EFI_DEVICE_PATH_PROTOCOL_GUID, DevicePath, nullptr);
+  if (EFI_ERROR(Status)) {
+    return Status;
   }
 
-  EFI_HII_HANDLE hii_handle =
-      RegisterPagePackages(&PAGE_GUID, handle, mPageStringPackage, mPageFormPackage, nullptr);
-  if (hii_handle == nullptr) {
-    gBootServices->UninstallMultipleProtocolInterfaces(handle, &EFI_DEVICE_PATH_PROTOCOL_GUID, device_path,
-                                                       nullptr);
+  EFI_HII_HANDLE HiiHandle = RegisterPagePackages(&PAGE_GUID, Handle, mPageStringPackage, mPageFormPackage, nullptr);
+  if (HiiHandle == nullptr) {
+    gBootServices->UninstallMultipleProtocolInterfaces(Handle, &EFI_DEVICE_PATH_PROTOCOL_GUID, DevicePath, nullptr);
     return EFI_OUT_OF_RESOURCES;
   }
 
-  UpdateHardwareInformation(hii_handle);
-  ShowFirmwareVersions(hii_handle);
-  ShowSourceIds(hii_handle);
+  UpdateHardwareInformation(HiiHandle);
+  ShowFirmwareVersions(HiiHandle);
+  ShowSourceIds(HiiHandle);
   return EFI_SUCCESS;
 }

@@ -22,9 +22,9 @@ constexpr GPIO_PIN_RUN mPinRuns[] = {
 // A run must stay inside the map, inside one 32-bit register and on a
 // controller the board has.
 constexpr bool RunsFit() {
-  for (const GPIO_PIN_RUN &run : mPinRuns) {
-    if (run.LastPin < run.FirstPin || run.LastPin >= GPIO_PIN_COUNT || run.Controller >= GPIO_CONTROLLER_COUNT ||
-        run.FirstBit + (run.LastPin - run.FirstPin) > 31) {
+  for (const GPIO_PIN_RUN &Run : mPinRuns) {
+    if (Run.LastPin < Run.FirstPin || Run.LastPin >= GPIO_PIN_COUNT || Run.Controller >= GPIO_CONTROLLER_COUNT ||
+        Run.FirstBit + (Run.LastPin - Run.FirstPin) > 31) {
       return false;
     }
   }
@@ -33,16 +33,17 @@ constexpr bool RunsFit() {
 
 // No pin and no controller line may be claimed twice.
 constexpr bool RunsAreDisjoint() {
-  for (const GPIO_PIN_RUN &a : mPinRuns) {
-    for (const GPIO_PIN_RUN &b : mPinRuns) {
-      if (&a == &b) {
+  for (const GPIO_PIN_RUN &Run : mPinRuns) {
+    for (const GPIO_PIN_RUN &Other : mPinRuns) {
+      if (&Run == &Other) {
         continue;
       }
-      const UINT32 aLastBit = a.FirstBit + (a.LastPin - a.FirstPin);
-      const UINT32 bLastBit = b.FirstBit + (b.LastPin - b.FirstPin);
-      const bool pinsOverlap = a.FirstPin <= b.LastPin && b.FirstPin <= a.LastPin;
-      const bool linesOverlap = a.Controller == b.Controller && a.FirstBit <= bLastBit && b.FirstBit <= aLastBit;
-      if (pinsOverlap || linesOverlap) {
+      const UINT32 RunLastBit = Run.FirstBit + (Run.LastPin - Run.FirstPin);
+      const UINT32 OtherLastBit = Other.FirstBit + (Other.LastPin - Other.FirstPin);
+      const bool PinsOverlap = Run.FirstPin <= Other.LastPin && Other.FirstPin <= Run.LastPin;
+      const bool LinesOverlap =
+          Run.Controller == Other.Controller && Run.FirstBit <= OtherLastBit && Other.FirstBit <= RunLastBit;
+      if (PinsOverlap || LinesOverlap) {
         return false;
       }
     }
@@ -55,17 +56,17 @@ static_assert(RunsAreDisjoint(), "two pin runs claim the same pin or line");
 
 // Every row starts as a pin without a line; each run then claims its pins.
 constexpr GPIO_PIN_MAP BuildPinMap() {
-  GPIO_PIN_MAP map{};
-  for (UINT32 pin = 0; pin < GPIO_PIN_COUNT; ++pin) {
-    map.Row[pin] = GPIO_PIN_MAP_ENTRY{static_cast<UINT8>(pin), GPIO_NO_CONTROLLER, 0};
+  GPIO_PIN_MAP Map{};
+  for (UINT32 Pin = 0; Pin < GPIO_PIN_COUNT; ++Pin) {
+    Map.Row[Pin] = GPIO_PIN_MAP_ENTRY{static_cast<UINT8>(Pin), GPIO_NO_CONTROLLER, 0};
   }
-  for (const GPIO_PIN_RUN &run : mPinRuns) {
-    for (UINT32 pin = run.FirstPin; pin <= run.LastPin; ++pin) {
-      map.Row[pin].Controller = static_cast<UINT8>(run.Controller);
-      map.Row[pin].Bit = static_cast<UINT8>(run.FirstBit + (pin - run.FirstPin));
+  for (const GPIO_PIN_RUN &Run : mPinRuns) {
+    for (UINT32 Pin = Run.FirstPin; Pin <= Run.LastPin; ++Pin) {
+      Map.Row[Pin].Controller = static_cast<UINT8>(Run.Controller);
+      Map.Row[Pin].Bit = static_cast<UINT8>(Run.FirstBit + (Pin - Run.FirstPin));
     }
   }
-  return map;
+  return Map;
 }
 
 }  // namespace

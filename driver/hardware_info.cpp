@@ -10,8 +10,8 @@
 #include "platform/module_globals.h"
 #include "platform/platform_protocols.h"
 #include "text/format.h"
-#include "text/packed_texts.h"
 #include "text/memory_ops.h"
+#include "text/packed_texts.h"
 #include "text/string_ops.h"
 
 namespace {
@@ -35,13 +35,15 @@ void ShowValueText(EFI_HII_HANDLE HiiHandle, EFI_STRING_ID StringId, VALUE_TEXT 
 // Memory-chip variants by strap value, packed back to back with a NUL after
 // each (one table of texts rather than a table of pointers keeps the image
 // small). The two-strap board only tells a development sample (both straps
-// high) from anything else.
+// high) from anything else. Four labels a line: values 0-3, 4-7, 8-11, 12-15.
+// clang-format off
 constexpr CHAR8 mFourStrapLabels[] =
     "4 GiB\0" "4 GiB (Hynix)\0" "2 GiB\0" "12 GiB (Hynix)\0"
     "Undefined\0" "3 GiB\0" "8 GiB (Hive)\0" "6 GiB (Hive)\0"
     "8 GiB (V1.1)\0" "12 GiB (Hive)\0" "16 GiB (Hynix)\0" "8 GiB (Samsung)\0"
     "16 GiB (Rayson)\0" "4 GiB (Hive)\0" "8 GiB (Hynix)\0" "Development Sample\0";
 constexpr CHAR8 mTwoStrapLabels[] = "Undefined\0" "Undefined\0" "Undefined\0" "Development Sample\0";
+// clang-format on
 
 static_assert(PackedTextCount(mFourStrapLabels) == 1u << 4, "one label per value of four straps");
 static_assert(PackedTextCount(mTwoStrapLabels) == 1u << 2, "one label per value of two straps");
@@ -63,9 +65,9 @@ constexpr BOARD_STRAPS mKnownBoards[] = {
 };
 
 const BOARD_STRAPS *FindBoard() {
-  for (const BOARD_STRAPS &board : mKnownBoards) {
-    if (CompareWide(board.Name, mBoardName) == 0) {
-      return &board;
+  for (const BOARD_STRAPS &Board : mKnownBoards) {
+    if (CompareWide(Board.Name, mBoardName) == 0) {
+      return &Board;
     }
   }
   return nullptr;
@@ -74,12 +76,12 @@ const BOARD_STRAPS *FindBoard() {
 // The interface and its record, or NULL when the protocol is absent or
 // carries no record.
 const MEMORY_INFO_RECORD *LocateMemoryRecord() {
-  void *interface = nullptr;
-  if (EFI_ERROR(gBootServices->LocateProtocol(&MEMORY_INFO_PROTOCOL_GUID, nullptr, &interface)) ||
-      interface == nullptr) {
+  void *Interface = nullptr;
+  if (EFI_ERROR(gBootServices->LocateProtocol(&MEMORY_INFO_PROTOCOL_GUID, nullptr, &Interface)) ||
+      Interface == nullptr) {
     return nullptr;
   }
-  return static_cast<const MEMORY_INFO_PROTOCOL *>(interface)->Record;
+  return static_cast<const MEMORY_INFO_PROTOCOL *>(Interface)->Record;
 }
 
 void ShowMemory(EFI_HII_HANDLE HiiHandle, const MEMORY_INFO_RECORD *Record, VALUE_TEXT *Text) {
@@ -91,47 +93,47 @@ void ShowMemory(EFI_HII_HANDLE HiiHandle, const MEMORY_INFO_RECORD *Record, VALU
 }
 
 void ShowPdVersion(EFI_HII_HANDLE HiiHandle, VALUE_TEXT *Text) {
-  PD_VERSION version;
-  if (EFI_ERROR(QueryPdVersion(&version))) {
+  PD_VERSION Version;
+  if (EFI_ERROR(QueryPdVersion(&Version))) {
     SetPageString(HiiHandle, STRING_PD_VERSION_VALUE, u"Undefined");
     return;
   }
-  FormatAscii(Text->Ascii, sizeof Text->Ascii, "Boot: v%d.%d.%d\nApp: v%d.%d.%d", version.BootMajor,
-              version.BootMinor, version.BootPatch, version.AppMajor, version.AppMinor, version.AppPatch);
+  FormatAscii(Text->Ascii, sizeof Text->Ascii, "Boot: v%d.%d.%d\nApp: v%d.%d.%d", Version.BootMajor, Version.BootMinor,
+              Version.BootPatch, Version.AppMajor, Version.AppMinor, Version.AppPatch);
   ShowValueText(HiiHandle, STRING_PD_VERSION_VALUE, Text);
 }
 
 void ShowMemoryChip(EFI_HII_HANDLE HiiHandle, VALUE_TEXT *Text) {
-  const BOARD_STRAPS *board = FindBoard();
-  if (board == nullptr) {
+  const BOARD_STRAPS *Board = FindBoard();
+  if (Board == nullptr) {
     SetPageString(HiiHandle, STRING_MEMORY_CHIP_VALUE, u"Internal Error");
     return;
   }
-  UINT32 value = 0;
-  if (EFI_ERROR(ReadBoardStraps(board->Pins, board->PinCount, &value))) {
+  UINT32 Value = 0;
+  if (EFI_ERROR(ReadBoardStraps(Board->Pins, Board->PinCount, &Value))) {
     return;
   }
-  FormatAscii(Text->Ascii, sizeof Text->Ascii, "%a | (Raw Value: %d)", PackedTextAt(board->Labels, value),
-              static_cast<UINT16>(value));
+  FormatAscii(Text->Ascii, sizeof Text->Ascii, "%a | (Raw Value: %d)", PackedTextAt(Board->Labels, Value),
+              static_cast<UINT16>(Value));
   ShowValueText(HiiHandle, STRING_MEMORY_CHIP_VALUE, Text);
 }
 
 }  // namespace
 
 void UpdateHardwareInformation(EFI_HII_HANDLE HiiHandle) {
-  const MEMORY_INFO_RECORD *record = LocateMemoryRecord();
-  if (record == nullptr) {
+  const MEMORY_INFO_RECORD *Record = LocateMemoryRecord();
+  if (Record == nullptr) {
     return;
   }
-  VALUE_TEXT memory;
-  VALUE_TEXT pd;
-  VALUE_TEXT chip;
-  ClearValueText(&memory);
-  ClearValueText(&pd);
-  ClearValueText(&chip);
+  VALUE_TEXT Memory;
+  VALUE_TEXT Pd;
+  VALUE_TEXT Chip;
+  ClearValueText(&Memory);
+  ClearValueText(&Pd);
+  ClearValueText(&Chip);
 
-  ShowMemory(HiiHandle, record, &memory);
+  ShowMemory(HiiHandle, Record, &Memory);
   SetPageString(HiiHandle, STRING_PCB_SKU_VALUE, mBoardName);
-  ShowPdVersion(HiiHandle, &pd);
-  ShowMemoryChip(HiiHandle, &chip);
+  ShowPdVersion(HiiHandle, &Pd);
+  ShowMemoryChip(HiiHandle, &Chip);
 }

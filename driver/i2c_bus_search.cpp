@@ -19,19 +19,19 @@ bool IsPdBusPath(const EFI_DEVICE_PATH_PROTOCOL *Path) {
   if (ReadLe16(Path->Length) <= I2C_BUS_NODE_NUMBER_OFFSET) {
     return false;
   }
-  const auto *node = reinterpret_cast<const UINT8 *>(Path);
-  return CompareGuidTo(node + I2C_BUS_NODE_GUID_OFFSET, &I2C_BUS_VENDOR_GUID) &&
-         node[I2C_BUS_NODE_NUMBER_OFFSET] == PD_I2C_BUS_NUMBER;
+  const auto *Node = reinterpret_cast<const UINT8 *>(Path);
+  return CompareGuidTo(Node + I2C_BUS_NODE_GUID_OFFSET, &I2C_BUS_VENDOR_GUID) &&
+         Node[I2C_BUS_NODE_NUMBER_OFFSET] == PD_I2C_BUS_NUMBER;
 }
 
 // The first handle whose device path names the PD bus; a handle whose path
 // cannot be fetched is passed over.
 EFI_HANDLE FindPdBusHandle(const EFI_HANDLE *Handles, UINTN Count) {
-  for (UINTN i = 0; i < Count; ++i) {
-    void *path = nullptr;
-    const EFI_STATUS status = gBootServices->HandleProtocol(Handles[i], &EFI_DEVICE_PATH_PROTOCOL_GUID, &path);
-    if (!EFI_ERROR(status) && IsPdBusPath(static_cast<const EFI_DEVICE_PATH_PROTOCOL *>(path))) {
-      return Handles[i];
+  for (UINTN Index = 0; Index < Count; ++Index) {
+    void *Path = nullptr;
+    const EFI_STATUS Status = gBootServices->HandleProtocol(Handles[Index], &EFI_DEVICE_PATH_PROTOCOL_GUID, &Path);
+    if (!EFI_ERROR(Status) && IsPdBusPath(static_cast<const EFI_DEVICE_PATH_PROTOCOL *>(Path))) {
+      return Handles[Index];
     }
   }
   return nullptr;
@@ -40,28 +40,28 @@ EFI_HANDLE FindPdBusHandle(const EFI_HANDLE *Handles, UINTN Count) {
 }  // namespace
 
 EFI_STATUS LocatePdI2cMaster(EFI_I2C_MASTER_PROTOCOL **I2c) {
-  UINTN count = 0;
-  EFI_HANDLE *handles = nullptr;
-  EFI_STATUS status =
-      gBootServices->LocateHandleBuffer(ByProtocol, &EFI_I2C_MASTER_PROTOCOL_GUID, nullptr, &count, &handles);
-  if (EFI_ERROR(status)) {
-    return status;
+  UINTN Count = 0;
+  EFI_HANDLE *Handles = nullptr;
+  EFI_STATUS Status =
+      gBootServices->LocateHandleBuffer(ByProtocol, &EFI_I2C_MASTER_PROTOCOL_GUID, nullptr, &Count, &Handles);
+  if (EFI_ERROR(Status)) {
+    return Status;
   }
-  const EFI_HANDLE bus = handles != nullptr ? FindPdBusHandle(handles, count) : nullptr;
-  if (handles != nullptr) {
-    FreeBuffer(handles);
+  const EFI_HANDLE Bus = Handles != nullptr ? FindPdBusHandle(Handles, Count) : nullptr;
+  if (Handles != nullptr) {
+    FreeBuffer(Handles);
   }
-  if (bus == nullptr) {
+  if (Bus == nullptr) {
     return EFI_NOT_FOUND;
   }
-  void *master = nullptr;
-  status = gBootServices->HandleProtocol(bus, &EFI_I2C_MASTER_PROTOCOL_GUID, &master);
-  if (EFI_ERROR(status)) {
-    return status;
+  void *Master = nullptr;
+  Status = gBootServices->HandleProtocol(Bus, &EFI_I2C_MASTER_PROTOCOL_GUID, &Master);
+  if (EFI_ERROR(Status)) {
+    return Status;
   }
-  if (master == nullptr) {
+  if (Master == nullptr) {
     return EFI_NOT_FOUND;
   }
-  *I2c = static_cast<EFI_I2C_MASTER_PROTOCOL *>(master);
+  *I2c = static_cast<EFI_I2C_MASTER_PROTOCOL *>(Master);
   return EFI_SUCCESS;
 }

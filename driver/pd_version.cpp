@@ -32,18 +32,18 @@ struct PD_TRANSFER {
 // Sends one request of Count transfers in a zeroed pool packet that lives
 // only for the duration of the request.
 EFI_STATUS RunPdRequest(EFI_I2C_MASTER_PROTOCOL *I2c, const PD_TRANSFER *Transfers, UINTN Count) {
-  auto *packet = static_cast<EFI_I2C_REQUEST_PACKET *>(AllocateZeroed(I2cRequestPacketSize(Count)));
-  if (packet == nullptr) {
+  auto *Packet = static_cast<EFI_I2C_REQUEST_PACKET *>(AllocateZeroed(I2cRequestPacketSize(Count)));
+  if (Packet == nullptr) {
     return EFI_OUT_OF_RESOURCES;
   }
-  packet->OperationCount = Count;
-  EFI_I2C_OPERATION *operations = packet->Operation;
-  for (UINTN i = 0; i < Count; ++i) {
-    operations[i] = EFI_I2C_OPERATION{Transfers[i].Flags, Transfers[i].Length, Transfers[i].Buffer};
+  Packet->OperationCount = Count;
+  EFI_I2C_OPERATION *Operations = Packet->Operation;
+  for (UINTN Index = 0; Index < Count; ++Index) {
+    Operations[Index] = EFI_I2C_OPERATION{Transfers[Index].Flags, Transfers[Index].Length, Transfers[Index].Buffer};
   }
-  const EFI_STATUS status = I2c->StartRequest(I2c, PD_CONTROLLER_ADDRESS, packet, nullptr, nullptr);
-  FreeBuffer(packet);
-  return status;
+  const EFI_STATUS Status = I2c->StartRequest(I2c, PD_CONTROLLER_ADDRESS, Packet, nullptr, nullptr);
+  FreeBuffer(Packet);
+  return Status;
 }
 
 bool IsPdStatusReady(UINT8 Status) {
@@ -52,30 +52,30 @@ bool IsPdStatusReady(UINT8 Status) {
 
 EFI_STATUS ReadPdStatus(EFI_I2C_MASTER_PROTOCOL *I2c) {
   // A writable copy: request buffers are not const.
-  UINT8 select[] = {0x3A, 0x03, 0x00, 0x00, 0x00};
-  const PD_TRANSFER write = {0, sizeof select, select};
-  EFI_STATUS status = RunPdRequest(I2c, &write, 1);
-  if (EFI_ERROR(status)) {
-    return status;
+  UINT8 Select[] = {0x3A, 0x03, 0x00, 0x00, 0x00};
+  const PD_TRANSFER Write = {0, sizeof Select, Select};
+  EFI_STATUS Status = RunPdRequest(I2c, &Write, 1);
+  if (EFI_ERROR(Status)) {
+    return Status;
   }
-  UINT8 pdStatus = 0;
-  const PD_TRANSFER read = {I2C_FLAG_READ, 1, &pdStatus};
-  status = RunPdRequest(I2c, &read, 1);
-  if (EFI_ERROR(status)) {
-    return status;
+  UINT8 PdStatus = 0;
+  const PD_TRANSFER Read = {I2C_FLAG_READ, 1, &PdStatus};
+  Status = RunPdRequest(I2c, &Read, 1);
+  if (EFI_ERROR(Status)) {
+    return Status;
   }
-  return IsPdStatusReady(pdStatus) ? EFI_SUCCESS : EFI_DEVICE_ERROR;
+  return IsPdStatusReady(PdStatus) ? EFI_SUCCESS : EFI_DEVICE_ERROR;
 }
 
 EFI_STATUS ReadPdVersionReply(EFI_I2C_MASTER_PROTOCOL *I2c, UINT8 (&Reply)[PD_VERSION_REPLY_LENGTH]) {
-  UINT8 command = PD_READ_VERSION;
-  const PD_TRANSFER transfers[] = {
-      {0, 1, &command},
+  UINT8 Command = PD_READ_VERSION;
+  const PD_TRANSFER Transfers[] = {
+      {0, 1, &Command},
       {I2C_FLAG_READ, PD_VERSION_REPLY_LENGTH, Reply},
   };
-  const EFI_STATUS status = RunPdRequest(I2c, transfers, 2);
-  if (EFI_ERROR(status)) {
-    return status;
+  const EFI_STATUS Status = RunPdRequest(I2c, Transfers, 2);
+  if (EFI_ERROR(Status)) {
+    return Status;
   }
   return Reply[0] == PD_VERSION_REPLY_LENGTH ? EFI_SUCCESS : EFI_DEVICE_ERROR;
 }
@@ -86,25 +86,25 @@ EFI_STATUS QueryPdVersion(PD_VERSION *Version) {
   if (Version == nullptr) {
     return EFI_INVALID_PARAMETER;
   }
-  EFI_I2C_MASTER_PROTOCOL *i2c = nullptr;
-  EFI_STATUS status = LocatePdI2cMaster(&i2c);
-  if (EFI_ERROR(status)) {
-    return status;
+  EFI_I2C_MASTER_PROTOCOL *I2c = nullptr;
+  EFI_STATUS Status = LocatePdI2cMaster(&I2c);
+  if (EFI_ERROR(Status)) {
+    return Status;
   }
-  status = ReadPdStatus(i2c);
-  if (EFI_ERROR(status)) {
-    return status;
+  Status = ReadPdStatus(I2c);
+  if (EFI_ERROR(Status)) {
+    return Status;
   }
-  UINT8 reply[PD_VERSION_REPLY_LENGTH] = {};
-  status = ReadPdVersionReply(i2c, reply);
-  if (EFI_ERROR(status)) {
-    return status;
+  UINT8 Reply[PD_VERSION_REPLY_LENGTH] = {};
+  Status = ReadPdVersionReply(I2c, Reply);
+  if (EFI_ERROR(Status)) {
+    return Status;
   }
-  Version->BootPatch = reply[3];
-  Version->BootMinor = reply[4];
-  Version->BootMajor = ReadLe16(&reply[5]);
-  Version->AppPatch = reply[7];
-  Version->AppMinor = reply[8];
-  Version->AppMajor = ReadLe16(&reply[9]);
+  Version->BootPatch = Reply[3];
+  Version->BootMinor = Reply[4];
+  Version->BootMajor = ReadLe16(&Reply[5]);
+  Version->AppPatch = Reply[7];
+  Version->AppMinor = Reply[8];
+  Version->AppMajor = ReadLe16(&Reply[9]);
   return EFI_SUCCESS;
 }

@@ -25,12 +25,12 @@
 
 namespace {
 
-constexpr CHAR16 kModeFile[] = u"\\e2e-mode.txt";
-constexpr UINTN kModeCapacity = 32;
+constexpr CHAR16 MODE_FILE[] = u"\\e2e-mode.txt";
+constexpr UINTN MODE_CAPACITY = 32;
 
 // Set before the reset of the driver-options mode: the options are in place.
-constexpr CHAR16 kStageVariable[] = u"E2eDriverOptionsAdded";
-constexpr EFI_GUID kStageGuid = {0xBF08FA43, 0x4BAB, 0x43C7, {0x8E, 0x81, 0x56, 0x9C, 0xD1, 0xEF, 0xE6, 0xD7}};
+constexpr CHAR16 STAGE_VARIABLE[] = u"E2eDriverOptionsAdded";
+constexpr EFI_GUID STAGE_GUID = {0xBF08FA43, 0x4BAB, 0x43C7, {0x8E, 0x81, 0x56, 0x9C, 0xD1, 0xEF, 0xE6, 0xD7}};
 
 struct BOOT_CONTEXT {
   EFI_SYSTEM_TABLE *System;
@@ -51,34 +51,34 @@ EFI_STATUS Failed(const CHAR8 *What, EFI_STATUS Status) {
 bool IsSpace(CHAR8 Byte) { return Byte == ' ' || Byte == '\t' || Byte == '\r' || Byte == '\n'; }
 
 // The first word of the mode file on the disk this application came from.
-EFI_STATUS ReadMode(const BOOT_CONTEXT &Context, CHAR8 (&Mode)[kModeCapacity]) {
-  void *fileSystem = nullptr;
-  EFI_STATUS status = Context.System->BootServices->HandleProtocol(
-      Context.Image->DeviceHandle, &EFI_SIMPLE_FILE_SYSTEM_PROTOCOL_GUID, &fileSystem);
-  EFI_FILE_PROTOCOL *root = nullptr;
-  if (!EFI_ERROR(status)) {
-    status = static_cast<EFI_SIMPLE_FILE_SYSTEM_PROTOCOL *>(fileSystem)->OpenVolume(
-        static_cast<EFI_SIMPLE_FILE_SYSTEM_PROTOCOL *>(fileSystem), &root);
+EFI_STATUS ReadMode(const BOOT_CONTEXT &Context, CHAR8 (&Mode)[MODE_CAPACITY]) {
+  void *FileSystem = nullptr;
+  EFI_STATUS Status = Context.System->BootServices->HandleProtocol(Context.Image->DeviceHandle,
+                                                                   &EFI_SIMPLE_FILE_SYSTEM_PROTOCOL_GUID, &FileSystem);
+  EFI_FILE_PROTOCOL *Root = nullptr;
+  if (!EFI_ERROR(Status)) {
+    Status = static_cast<EFI_SIMPLE_FILE_SYSTEM_PROTOCOL *>(FileSystem)
+                 ->OpenVolume(static_cast<EFI_SIMPLE_FILE_SYSTEM_PROTOCOL *>(FileSystem), &Root);
   }
-  if (EFI_ERROR(status)) {
-    return Failed("open the disk", status);
+  if (EFI_ERROR(Status)) {
+    return Failed("open the disk", Status);
   }
-  EFI_FILE_PROTOCOL *file = nullptr;
-  status = root->Open(root, &file, kModeFile, EFI_FILE_MODE_READ, 0);
-  UINTN size = kModeCapacity - 1;
-  if (!EFI_ERROR(status)) {
-    status = file->Read(file, &size, Mode);
-    file->Close(file);
+  EFI_FILE_PROTOCOL *File = nullptr;
+  Status = Root->Open(Root, &File, MODE_FILE, EFI_FILE_MODE_READ, 0);
+  UINTN Size = MODE_CAPACITY - 1;
+  if (!EFI_ERROR(Status)) {
+    Status = File->Read(File, &Size, Mode);
+    File->Close(File);
   }
-  root->Close(root);
-  if (EFI_ERROR(status)) {
-    return Failed("read the mode file", status);
+  Root->Close(Root);
+  if (EFI_ERROR(Status)) {
+    return Failed("read the mode file", Status);
   }
-  UINTN end = 0;
-  while (end < size && !IsSpace(Mode[end])) {
-    ++end;
+  UINTN End = 0;
+  while (End < Size && !IsSpace(Mode[End])) {
+    ++End;
   }
-  Mode[end] = 0;
+  Mode[End] = 0;
   return EFI_SUCCESS;
 }
 
@@ -89,55 +89,55 @@ bool SameText(const CHAR8 *Left, const CHAR8 *Right) {
 }
 
 void PrintMode(const BOOT_CONTEXT &Context, const CHAR8 *Mode) {
-  UINT8 secureBoot = 0;
-  UINTN size = sizeof(secureBoot);
-  const EFI_STATUS status =
-      Context.System->RuntimeServices->GetVariable(u"SecureBoot", &EFI_GLOBAL_VARIABLE, nullptr, &size, &secureBoot);
+  UINT8 SecureBoot = 0;
+  UINTN Size = sizeof(SecureBoot);
+  const EFI_STATUS Status =
+      Context.System->RuntimeServices->GetVariable(u"SecureBoot", &EFI_GLOBAL_VARIABLE, nullptr, &Size, &SecureBoot);
   LineStart(&mLine, "E2E-BOOT-MODE ");
   LineAscii(&mLine, Mode);
   LineAscii(&mLine, " secureboot=");
-  if (EFI_ERROR(status)) {
+  if (EFI_ERROR(Status)) {
     LineAscii(&mLine, "!");
-    LineHex(&mLine, status, 16);
+    LineHex(&mLine, Status, 16);
   } else {
-    LineHex(&mLine, secureBoot, 2);
+    LineHex(&mLine, SecureBoot, 2);
   }
   LineEmit(&mLine);
 }
 
 // The page, then what the firmware refused to start on this boot.
 EFI_STATUS ReadBackMode(const BOOT_CONTEXT &Context) {
-  const EFI_STATUS status = ReadBackPage(Context.System->BootServices);
+  const EFI_STATUS Status = ReadBackPage(Context.System->BootServices);
   PrintImageExecutionInfo(Context.System);
-  return status;
+  return Status;
 }
 
 EFI_STATUS DriverOptionsMode(const BOOT_CONTEXT &Context) {
-  EFI_RUNTIME_SERVICES *runtime = Context.System->RuntimeServices;
-  UINT8 stage = 0;
-  UINTN size = sizeof(stage);
-  if (!EFI_ERROR(runtime->GetVariable(kStageVariable, &kStageGuid, nullptr, &size, &stage))) {
-    PrintDriverOrder(runtime);
+  EFI_RUNTIME_SERVICES *Runtime = Context.System->RuntimeServices;
+  UINT8 Stage = 0;
+  UINTN Size = sizeof(Stage);
+  if (!EFI_ERROR(Runtime->GetVariable(STAGE_VARIABLE, &STAGE_GUID, nullptr, &Size, &Stage))) {
+    PrintDriverOrder(Runtime);
     return ReadBackMode(Context);
   }
-  void *disk = nullptr;
-  EFI_STATUS status = Context.System->BootServices->HandleProtocol(Context.Image->DeviceHandle,
-                                                                   &EFI_DEVICE_PATH_PROTOCOL_GUID, &disk);
-  if (EFI_ERROR(status)) {
-    return Failed("disk device path", status);
+  void *Disk = nullptr;
+  EFI_STATUS Status =
+      Context.System->BootServices->HandleProtocol(Context.Image->DeviceHandle, &EFI_DEVICE_PATH_PROTOCOL_GUID, &Disk);
+  if (EFI_ERROR(Status)) {
+    return Failed("disk device path", Status);
   }
-  status = AddDriverOptions(runtime, static_cast<EFI_DEVICE_PATH_PROTOCOL *>(disk));
-  if (EFI_ERROR(status)) {
-    return Failed("write the driver options", status);
+  Status = AddDriverOptions(Runtime, static_cast<EFI_DEVICE_PATH_PROTOCOL *>(Disk));
+  if (EFI_ERROR(Status)) {
+    return Failed("write the driver options", Status);
   }
-  stage = 1;
-  status = runtime->SetVariable(kStageVariable, &kStageGuid,
-                                EFI_VARIABLE_NON_VOLATILE | EFI_VARIABLE_BOOTSERVICE_ACCESS, sizeof(stage), &stage);
-  if (EFI_ERROR(status)) {
-    return Failed("mark the stage", status);
+  Stage = 1;
+  Status = Runtime->SetVariable(STAGE_VARIABLE, &STAGE_GUID,
+                                EFI_VARIABLE_NON_VOLATILE | EFI_VARIABLE_BOOTSERVICE_ACCESS, sizeof(Stage), &Stage);
+  if (EFI_ERROR(Status)) {
+    return Failed("mark the stage", Status);
   }
   ConsoleMessage("E2E-DRIVER-OPTIONS-ADDED");
-  runtime->ResetSystem(EfiResetWarm, EFI_SUCCESS, 0, nullptr);
+  Runtime->ResetSystem(EfiResetWarm, EFI_SUCCESS, 0, nullptr);
   return Failed("warm reset", EFI_DEVICE_ERROR);
 }
 
@@ -146,21 +146,21 @@ struct BOOT_MODE {
   EFI_STATUS (*Run)(const BOOT_CONTEXT &Context);
 };
 
-constexpr BOOT_MODE kModes[] = {
+constexpr BOOT_MODE MODES[] = {
     {"readback", ReadBackMode},
     {"driver-options", DriverOptionsMode},
 };
 
 EFI_STATUS RunMode(const BOOT_CONTEXT &Context) {
-  CHAR8 mode[kModeCapacity] = {};
-  const EFI_STATUS status = ReadMode(Context, mode);
-  if (EFI_ERROR(status)) {
-    return status;
+  CHAR8 Mode[MODE_CAPACITY] = {};
+  const EFI_STATUS Status = ReadMode(Context, Mode);
+  if (EFI_ERROR(Status)) {
+    return Status;
   }
-  PrintMode(Context, mode);
-  for (const BOOT_MODE &entry : kModes) {
-    if (SameText(entry.Name, mode)) {
-      return entry.Run(Context);
+  PrintMode(Context, Mode);
+  for (const BOOT_MODE &Entry : MODES) {
+    if (SameText(Entry.Name, Mode)) {
+      return Entry.Run(Context);
     }
   }
   return Failed("unknown mode", EFI_UNSUPPORTED);
@@ -170,13 +170,13 @@ EFI_STATUS RunMode(const BOOT_CONTEXT &Context) {
 
 extern "C" EFI_STATUS EFIAPI E2eBootMain(EFI_HANDLE ImageHandle, EFI_SYSTEM_TABLE *SystemTable) {
   ConsoleLineInit(SystemTable);
-  void *image = nullptr;
-  EFI_STATUS status = SystemTable->BootServices->HandleProtocol(ImageHandle, &EFI_LOADED_IMAGE_PROTOCOL_GUID, &image);
-  if (EFI_ERROR(status)) {
-    Failed("loaded image", status);
+  void *Image = nullptr;
+  EFI_STATUS Status = SystemTable->BootServices->HandleProtocol(ImageHandle, &EFI_LOADED_IMAGE_PROTOCOL_GUID, &Image);
+  if (EFI_ERROR(Status)) {
+    Failed("loaded image", Status);
   } else {
-    status = RunMode({SystemTable, static_cast<EFI_LOADED_IMAGE_PROTOCOL *>(image)});
+    Status = RunMode({SystemTable, static_cast<EFI_LOADED_IMAGE_PROTOCOL *>(Image)});
   }
-  SystemTable->RuntimeServices->ResetSystem(EfiResetShutdown, status, 0, nullptr);
-  return status;
+  SystemTable->RuntimeServices->ResetSystem(EfiResetShutdown, Status, 0, nullptr);
+  return Status;
 }

@@ -6,22 +6,22 @@
 namespace {
 
 EFI_SYSTEM_TABLE *gConsoleSystemTable = nullptr;
-UINTN gConsoleUartBase = 0;
+UINTN mConsoleUartBase = 0;
 
 // PL011 data and flag registers; the flag register's bit 5 is "transmit
 // FIFO full". The wait is bounded: a stuck UART costs output, not the boot.
-constexpr UINTN kUartData = 0x00;
-constexpr UINTN kUartFlags = 0x18;
-constexpr UINT32 kUartTransmitFull = 1U << 5;
-constexpr UINTN kUartPollLimit = 100000;
+constexpr UINTN UART_DATA = 0x00;
+constexpr UINTN UART_FLAGS = 0x18;
+constexpr UINT32 UART_TRANSMIT_FULL = 1U << 5;
+constexpr UINTN UART_POLL_LIMIT = 100000;
 
-constexpr CHAR8 kHexDigits[] = "0123456789ABCDEF";
+constexpr CHAR8 HEX_DIGITS[] = "0123456789ABCDEF";
 
 // Keeps room for the overflow marker and CR LF NUL.
-constexpr UINTN kLineLimit = E2E_LINE_CAPACITY - 5;
+constexpr UINTN LINE_LIMIT = E2E_LINE_CAPACITY - 5;
 
 void Put(E2E_LINE *Line, CHAR16 Unit) {
-  if (Line->Length >= kLineLimit) {
+  if (Line->Length >= LINE_LIMIT) {
     Line->Truncated = true;
     return;
   }
@@ -30,11 +30,11 @@ void Put(E2E_LINE *Line, CHAR16 Unit) {
 
 // Writes the line's units as bytes (the lines are ASCII) straight to the UART.
 void UartWrite(const CHAR16 *Text) {
-  auto *uart = reinterpret_cast<volatile UINT32 *>(gConsoleUartBase);
+  auto *Uart = reinterpret_cast<volatile UINT32 *>(mConsoleUartBase);
   for (; *Text != 0; ++Text) {
-    for (UINTN poll = 0; poll < kUartPollLimit && (uart[kUartFlags / 4] & kUartTransmitFull) != 0; ++poll) {
+    for (UINTN Poll = 0; Poll < UART_POLL_LIMIT && (Uart[UART_FLAGS / 4] & UART_TRANSMIT_FULL) != 0; ++Poll) {
     }
-    uart[kUartData / 4] = static_cast<UINT8>(*Text);
+    Uart[UART_DATA / 4] = static_cast<UINT8>(*Text);
   }
 }
 
@@ -42,7 +42,7 @@ void UartWrite(const CHAR16 *Text) {
 
 void ConsoleLineInit(EFI_SYSTEM_TABLE *SystemTable, UINTN UartBase) {
   gConsoleSystemTable = SystemTable;
-  gConsoleUartBase = UartBase;
+  mConsoleUartBase = UartBase;
 }
 
 void LineStart(E2E_LINE *Line, const CHAR8 *Prefix) {
@@ -58,37 +58,37 @@ void LineAscii(E2E_LINE *Line, const CHAR8 *Text) {
 }
 
 void LineDecimal(E2E_LINE *Line, UINT64 Value) {
-  CHAR8 digits[21];
-  UINTN count = 0;
+  CHAR8 Digits[21];
+  UINTN Count = 0;
   do {
-    digits[count++] = static_cast<CHAR8>('0' + Value % 10);
+    Digits[Count++] = static_cast<CHAR8>('0' + Value % 10);
     Value /= 10;
   } while (Value != 0);
-  while (count > 0) {
-    Put(Line, static_cast<CHAR16>(digits[--count]));
+  while (Count > 0) {
+    Put(Line, static_cast<CHAR16>(Digits[--Count]));
   }
 }
 
 void LineHex(E2E_LINE *Line, UINT64 Value, UINTN Digits) {
-  for (UINTN i = Digits; i > 0; --i) {
-    Put(Line, static_cast<CHAR16>(kHexDigits[(Value >> (4 * (i - 1))) & 0xF]));
+  for (UINTN Index = Digits; Index > 0; --Index) {
+    Put(Line, static_cast<CHAR16>(HEX_DIGITS[(Value >> (4 * (Index - 1))) & 0xF]));
   }
 }
 
 void LineEscaped(E2E_LINE *Line, const CHAR16 *Text) {
   for (; *Text != 0; ++Text) {
-    const CHAR16 unit = *Text;
-    if (unit == u'\\') {
+    const CHAR16 Unit = *Text;
+    if (Unit == u'\\') {
       LineAscii(Line, "\\\\");
-    } else if (unit == u'\r') {
+    } else if (Unit == u'\r') {
       LineAscii(Line, "\\r");
-    } else if (unit == u'\n') {
+    } else if (Unit == u'\n') {
       LineAscii(Line, "\\n");
-    } else if (unit >= 0x20 && unit <= 0x7E) {
-      Put(Line, unit);
+    } else if (Unit >= 0x20 && Unit <= 0x7E) {
+      Put(Line, Unit);
     } else {
       LineAscii(Line, "\\u");
-      LineHex(Line, unit, 4);
+      LineHex(Line, Unit, 4);
     }
   }
 }
@@ -101,7 +101,7 @@ void LineEmit(E2E_LINE *Line) {
   Line->Text[Line->Length++] = u'\r';
   Line->Text[Line->Length++] = u'\n';
   Line->Text[Line->Length] = 0;
-  if (gConsoleUartBase != 0) {
+  if (mConsoleUartBase != 0) {
     UartWrite(Line->Text);
   } else if (gConsoleSystemTable != nullptr && gConsoleSystemTable->ConOut != nullptr) {
     gConsoleSystemTable->ConOut->OutputString(gConsoleSystemTable->ConOut, Line->Text);
@@ -111,7 +111,7 @@ void LineEmit(E2E_LINE *Line) {
 }
 
 void ConsoleMessage(const CHAR8 *Text) {
-  static E2E_LINE line;
-  LineStart(&line, Text);
-  LineEmit(&line);
+  static E2E_LINE Line;
+  LineStart(&Line, Text);
+  LineEmit(&Line);
 }

@@ -18,19 +18,19 @@ constexpr EFI_GUID EFI_IMAGE_SECURITY_DATABASE_GUID = {
 // The table: a UINTN count, then the entries back to back. Each entry: the
 // action (UINT32), the entry's whole size (UINT32), a NUL-terminated UCS-2
 // name, the image's device path and the signature it carried.
-constexpr UINTN kEntryHeader = 8;
-constexpr UINTN kMaxImages = 64;
-constexpr UINTN kMaxEntryBytes = 0x10000;
+constexpr UINTN ENTRY_HEADER = 8;
+constexpr UINTN MAX_IMAGES = 64;
+constexpr UINTN MAX_ENTRY_BYTES = 0x10000;
 
 UINT32 ReadU32(const UINT8 *Bytes) {
   return Bytes[0] | Bytes[1] << 8 | Bytes[2] << 16 | static_cast<UINT32>(Bytes[3]) << 24;
 }
 
 bool SameGuid(const EFI_GUID &Left, const EFI_GUID &Right) {
-  const auto *left = reinterpret_cast<const UINT8 *>(&Left);
-  const auto *right = reinterpret_cast<const UINT8 *>(&Right);
-  for (UINTN i = 0; i < sizeof(EFI_GUID); ++i) {
-    if (left[i] != right[i]) {
+  const auto *LeftBytes = reinterpret_cast<const UINT8 *>(&Left);
+  const auto *RightBytes = reinterpret_cast<const UINT8 *>(&Right);
+  for (UINTN Index = 0; Index < sizeof(EFI_GUID); ++Index) {
+    if (LeftBytes[Index] != RightBytes[Index]) {
       return false;
     }
   }
@@ -38,54 +38,54 @@ bool SameGuid(const EFI_GUID &Left, const EFI_GUID &Right) {
 }
 
 const UINT8 *FindTable(const EFI_SYSTEM_TABLE *SystemTable) {
-  for (UINTN i = 0; i < SystemTable->NumberOfTableEntries; ++i) {
-    if (SameGuid(SystemTable->ConfigurationTable[i].VendorGuid, EFI_IMAGE_SECURITY_DATABASE_GUID)) {
-      return static_cast<const UINT8 *>(SystemTable->ConfigurationTable[i].VendorTable);
+  for (UINTN Index = 0; Index < SystemTable->NumberOfTableEntries; ++Index) {
+    if (SameGuid(SystemTable->ConfigurationTable[Index].VendorGuid, EFI_IMAGE_SECURITY_DATABASE_GUID)) {
+      return static_cast<const UINT8 *>(SystemTable->ConfigurationTable[Index].VendorTable);
     }
   }
   return nullptr;
 }
 
 void PrintEntry(const UINT8 *Entry, UINTN Size) {
-  static CHAR16 name[E2E_LINE_CAPACITY];
-  UINTN units = 0;
-  for (UINTN at = kEntryHeader; at + 1 < Size && units + 1 < E2E_LINE_CAPACITY; at += 2) {
-    name[units] = static_cast<CHAR16>(Entry[at] | Entry[at + 1] << 8);
-    if (name[units] == 0) {
+  static CHAR16 Name[E2E_LINE_CAPACITY];
+  UINTN Units = 0;
+  for (UINTN At = ENTRY_HEADER; At + 1 < Size && Units + 1 < E2E_LINE_CAPACITY; At += 2) {
+    Name[Units] = static_cast<CHAR16>(Entry[At] | Entry[At + 1] << 8);
+    if (Name[Units] == 0) {
       break;
     }
-    ++units;
+    ++Units;
   }
-  name[units] = 0;
-  static E2E_LINE line;
-  LineStart(&line, "E2E-IMAGE action=");
-  LineHex(&line, ReadU32(Entry), 8);
-  LineAscii(&line, " name=");
-  LineEscaped(&line, name);
-  LineEmit(&line);
+  Name[Units] = 0;
+  static E2E_LINE Line;
+  LineStart(&Line, "E2E-IMAGE action=");
+  LineHex(&Line, ReadU32(Entry), 8);
+  LineAscii(&Line, " name=");
+  LineEscaped(&Line, Name);
+  LineEmit(&Line);
 }
 
 }  // namespace
 
 void PrintImageExecutionInfo(const EFI_SYSTEM_TABLE *SystemTable) {
-  const UINT8 *table = FindTable(SystemTable);
-  if (table == nullptr) {
+  const UINT8 *Table = FindTable(SystemTable);
+  if (Table == nullptr) {
     ConsoleMessage("E2E-IMAGE-EXECUTION absent");
     return;
   }
-  const UINTN count = *reinterpret_cast<const UINTN *>(table);
-  static E2E_LINE line;
-  LineStart(&line, "E2E-IMAGE-EXECUTION images=");
-  LineDecimal(&line, count);
-  LineEmit(&line);
-  const UINT8 *entry = table + sizeof(UINTN);
-  for (UINTN i = 0; i < count && i < kMaxImages; ++i) {
-    const UINT32 size = ReadU32(entry + 4);
-    if (size < kEntryHeader || size > kMaxEntryBytes) {
+  const UINTN Count = *reinterpret_cast<const UINTN *>(Table);
+  static E2E_LINE Line;
+  LineStart(&Line, "E2E-IMAGE-EXECUTION images=");
+  LineDecimal(&Line, Count);
+  LineEmit(&Line);
+  const UINT8 *Entry = Table + sizeof(UINTN);
+  for (UINTN Index = 0; Index < Count && Index < MAX_IMAGES; ++Index) {
+    const UINT32 Size = ReadU32(Entry + 4);
+    if (Size < ENTRY_HEADER || Size > MAX_ENTRY_BYTES) {
       ConsoleMessage("E2E-IMAGE malformed");
       return;
     }
-    PrintEntry(entry, size);
-    entry += size;
+    PrintEntry(Entry, Size);
+    Entry += Size;
   }
 }

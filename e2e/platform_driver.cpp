@@ -6,9 +6,9 @@
 // PL011's integer baud divisor as it found it: the firmware leaves 0x27 and
 // the System Information driver writes 0x36, so the line tells whether that
 // driver had already run.
+#include "boards/board_config.h"
 #include "e2e/console_line.h"
 #include "e2e/test_platform.h"
-#include "boards/board_config.h"
 
 namespace {
 
@@ -17,9 +17,9 @@ struct PUBLISH_STEP {
   EFI_STATUS (*Publish)(EFI_BOOT_SERVICES *BootServices, const E2E_SCENARIO *Scenario);
 };
 
-constexpr UINTN kUartIntegerDivisor = 0x24;
+constexpr UINTN UART_INTEGER_DIVISOR = 0x24;
 
-constexpr PUBLISH_STEP kSteps[] = {
+constexpr PUBLISH_STEP STEPS[] = {
     {"GPIO blocks", PublishGpioBlocks},
     {"memory information", PublishMemoryInfo},
     {"firmware versions", PublishFirmwareVersions},
@@ -30,22 +30,22 @@ constexpr PUBLISH_STEP kSteps[] = {
 
 extern "C" EFI_STATUS EFIAPI E2ePlatformEntry(EFI_HANDLE, EFI_SYSTEM_TABLE *SystemTable) {
   ConsoleLineInit(SystemTable, CONSOLE_UART_BASE);
-  static E2E_LINE line;
-  for (const PUBLISH_STEP &step : kSteps) {
-    const EFI_STATUS status = step.Publish(SystemTable->BootServices, &mScenario);
-    if (EFI_ERROR(status)) {
-      LineStart(&line, "E2E-PLATFORM-ERROR ");
-      LineAscii(&line, step.What);
-      LineAscii(&line, " status 0x");
-      LineHex(&line, status, 16);
-      LineEmit(&line);
-      return status;
+  static E2E_LINE Line;
+  for (const PUBLISH_STEP &Step : STEPS) {
+    const EFI_STATUS Status = Step.Publish(SystemTable->BootServices, &mScenario);
+    if (EFI_ERROR(Status)) {
+      LineStart(&Line, "E2E-PLATFORM-ERROR ");
+      LineAscii(&Line, Step.What);
+      LineAscii(&Line, " status 0x");
+      LineHex(&Line, Status, 16);
+      LineEmit(&Line);
+      return Status;
     }
   }
-  LineStart(&line, "E2E-PLATFORM-READY ");
-  LineEscaped(&line, mScenario.Name);
-  LineAscii(&line, " ibrd=0x");
-  LineHex(&line, *reinterpret_cast<volatile UINT32 *>(CONSOLE_UART_BASE + kUartIntegerDivisor), 2);
-  LineEmit(&line);
+  LineStart(&Line, "E2E-PLATFORM-READY ");
+  LineEscaped(&Line, mScenario.Name);
+  LineAscii(&Line, " ibrd=0x");
+  LineHex(&Line, *reinterpret_cast<volatile UINT32 *>(CONSOLE_UART_BASE + UART_INTEGER_DIVISOR), 2);
+  LineEmit(&Line);
   return EFI_SUCCESS;
 }

@@ -11,60 +11,60 @@
 
 namespace {
 
-constexpr UINTN kPageSize = 0x1000;
-constexpr UINTN kModeRegister = 0x00;
-constexpr UINTN kDirectionRegister = 0x04;
-constexpr UINTN kInputRegister = 0x10;
+constexpr UINTN PAGE_SIZE = 0x1000;
+constexpr UINTN MODE_REGISTER = 0x00;
+constexpr UINTN DIRECTION_REGISTER = 0x04;
+constexpr UINTN INPUT_REGISTER = 0x10;
 
 // The straps sit on controller 3 (pins 43..74 are its bits 0..31): strap
 // value bit i is the level of this bit.
-constexpr UINTN kStrapController = 3;
-constexpr UINT32 kStrapBits[] = {49 - 43, 50 - 43, 57 - 43, 60 - 43};
+constexpr UINTN STRAP_CONTROLLER = 3;
+constexpr UINT32 STRAP_BITS[] = {49 - 43, 50 - 43, 57 - 43, 60 - 43};
 
-constexpr UINT32 kModeNoise = 0xA5A5A5A5;
-constexpr UINT32 kOutputNoise = 0x0F0F0F0F;
-constexpr UINT32 kLevelNoise = 0x5A5A5A5A;
+constexpr UINT32 MODE_NOISE = 0xA5A5A5A5;
+constexpr UINT32 OUTPUT_NOISE = 0x0F0F0F0F;
+constexpr UINT32 LEVEL_NOISE = 0x5A5A5A5A;
 
 void WriteRegister(UINTN Base, UINTN Offset, UINT32 Value) {
   *reinterpret_cast<volatile UINT32 *>(Base + Offset) = Value;
 }
 
 void FillBlock(UINTN Base, UINT32 StrapMask, UINT32 StrapLevels) {
-  for (UINTN offset = 0; offset < kPageSize; offset += 4) {
-    WriteRegister(Base, offset, 0);
+  for (UINTN Offset = 0; Offset < PAGE_SIZE; Offset += 4) {
+    WriteRegister(Base, Offset, 0);
   }
-  WriteRegister(Base, kModeRegister, kModeNoise & ~StrapMask);
-  WriteRegister(Base, kDirectionRegister, ~kOutputNoise | StrapMask);
-  WriteRegister(Base, kInputRegister, (kLevelNoise & ~StrapMask) | StrapLevels);
+  WriteRegister(Base, MODE_REGISTER, MODE_NOISE & ~StrapMask);
+  WriteRegister(Base, DIRECTION_REGISTER, ~OUTPUT_NOISE | StrapMask);
+  WriteRegister(Base, INPUT_REGISTER, (LEVEL_NOISE & ~StrapMask) | StrapLevels);
 }
 
 }  // namespace
 
 EFI_STATUS PublishGpioBlocks(EFI_BOOT_SERVICES *BootServices, const E2E_SCENARIO *Scenario) {
-  UINT32 strapMask = 0;
-  UINT32 strapLevels = 0;
-  for (UINTN i = 0; i < sizeof(kStrapBits) / sizeof(kStrapBits[0]); ++i) {
-    strapMask |= 1U << kStrapBits[i];
-    if ((Scenario->Straps >> i) & 1) {
-      strapLevels |= 1U << kStrapBits[i];
+  UINT32 StrapMask = 0;
+  UINT32 StrapLevels = 0;
+  for (UINTN Index = 0; Index < sizeof(STRAP_BITS) / sizeof(STRAP_BITS[0]); ++Index) {
+    StrapMask |= 1U << STRAP_BITS[Index];
+    if ((Scenario->Straps >> Index) & 1) {
+      StrapLevels |= 1U << STRAP_BITS[Index];
     }
   }
-  for (UINTN controller = 0; controller < GPIO_CONTROLLER_COUNT; ++controller) {
-    EFI_PHYSICAL_ADDRESS page = mGpioControllerBase[controller];
-    const EFI_STATUS status = BootServices->AllocatePages(AllocateAddress, EfiBootServicesData, 1, &page);
-    if (EFI_ERROR(status) || page != mGpioControllerBase[controller]) {
-      static E2E_LINE line;
-      LineStart(&line, "E2E-PLATFORM-ERROR cannot reserve GPIO block ");
-      LineDecimal(&line, controller);
-      LineAscii(&line, " at 0x");
-      LineHex(&line, mGpioControllerBase[controller], 8);
-      LineAscii(&line, " status 0x");
-      LineHex(&line, status, 16);
-      LineEmit(&line);
-      return EFI_ERROR(status) ? status : EFI_OUT_OF_RESOURCES;
+  for (UINTN Controller = 0; Controller < GPIO_CONTROLLER_COUNT; ++Controller) {
+    EFI_PHYSICAL_ADDRESS Page = mGpioControllerBase[Controller];
+    const EFI_STATUS Status = BootServices->AllocatePages(AllocateAddress, EfiBootServicesData, 1, &Page);
+    if (EFI_ERROR(Status) || Page != mGpioControllerBase[Controller]) {
+      static E2E_LINE Line;
+      LineStart(&Line, "E2E-PLATFORM-ERROR cannot reserve GPIO block ");
+      LineDecimal(&Line, Controller);
+      LineAscii(&Line, " at 0x");
+      LineHex(&Line, mGpioControllerBase[Controller], 8);
+      LineAscii(&Line, " status 0x");
+      LineHex(&Line, Status, 16);
+      LineEmit(&Line);
+      return EFI_ERROR(Status) ? Status : EFI_OUT_OF_RESOURCES;
     }
-    const BOOLEAN straps = controller == kStrapController;
-    FillBlock(mGpioControllerBase[controller], straps ? strapMask : 0, straps ? strapLevels : 0);
+    const BOOLEAN Straps = Controller == STRAP_CONTROLLER;
+    FillBlock(mGpioControllerBase[Controller], Straps ? StrapMask : 0, Straps ? StrapLevels : 0);
   }
   return EFI_SUCCESS;
 }

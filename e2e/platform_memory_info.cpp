@@ -11,9 +11,9 @@ MEMORY_INFO_RECORD mMemoryRecord;
 MEMORY_INFO_PROTOCOL mMemoryInfo;
 
 void FillPattern(void *Buffer, UINTN Length) {
-  auto *bytes = static_cast<UINT8 *>(Buffer);
-  for (UINTN i = 0; i < Length; ++i) {
-    bytes[i] = static_cast<UINT8>(0xA5 ^ i);
+  auto *Bytes = static_cast<UINT8 *>(Buffer);
+  for (UINTN Index = 0; Index < Length; ++Index) {
+    Bytes[Index] = static_cast<UINT8>(0xA5 ^ Index);
   }
 }
 
@@ -25,7 +25,7 @@ EFI_STATUS PublishMemoryInfo(EFI_BOOT_SERVICES *BootServices, const E2E_SCENARIO
   mMemoryRecord.ClockMHz = Scenario->ClockMHz;
   FillPattern(&mMemoryInfo, sizeof(mMemoryInfo));
   mMemoryInfo.Record = &mMemoryRecord;
-  EFI_HANDLE handle = nullptr;
-  return BootServices->InstallProtocolInterface(&handle, &MEMORY_INFO_PROTOCOL_GUID, EFI_NATIVE_INTERFACE,
+  EFI_HANDLE Handle = nullptr;
+  return BootServices->InstallProtocolInterface(&Handle, &MEMORY_INFO_PROTOCOL_GUID, EFI_NATIVE_INTERFACE,
                                                 &mMemoryInfo);
 }

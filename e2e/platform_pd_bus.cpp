@@ -16,17 +16,17 @@
 
 namespace {
 
-constexpr UINTN kPdAddress = 0x72;
-constexpr UINT8 kCommand[] = {0x3A, 0x03, 0x00, 0x00, 0x00};
-constexpr UINT8 kStatusReady = 0x4B;
-constexpr UINT8 kStatusFaulty = 0xCB;
-constexpr UINT8 kVersionRequest = 0x80;
-constexpr UINT32 kVersionReplyLength = 11;
+constexpr UINTN PD_ADDRESS = 0x72;
+constexpr UINT8 COMMAND[] = {0x3A, 0x03, 0x00, 0x00, 0x00};
+constexpr UINT8 STATUS_READY = 0x4B;
+constexpr UINT8 STATUS_FAULTY = 0xCB;
+constexpr UINT8 VERSION_REQUEST = 0x80;
+constexpr UINT32 VERSION_REPLY_LENGTH = 11;
 
-constexpr UINTN kBusNodeLength = 32;
-constexpr UINTN kBusNumberOffset = 28;
+constexpr UINTN BUS_NODE_LENGTH = 32;
+constexpr UINTN BUS_NUMBER_OFFSET = 28;
 
-constexpr E2E_FIRMWARE_VERSION kDecoyVersion = {99, 9, 9};
+constexpr E2E_FIRMWARE_VERSION DECOY_VERSION = {99, 9, 9};
 
 enum PD_STATE : UINT32 { PD_IDLE, PD_COMMANDED, PD_READY };
 
@@ -37,7 +37,7 @@ struct PD_BUS {
   E2E_FIRMWARE_VERSION App;
   E2E_PD_FAULT Fault;
   PD_STATE State;
-  UINT8 DevicePath[kBusNodeLength + sizeof(EFI_DEVICE_PATH_PROTOCOL)];
+  UINT8 DevicePath[BUS_NODE_LENGTH + sizeof(EFI_DEVICE_PATH_PROTOCOL)];
 };
 
 PD_BUS mBuses[3];
@@ -45,7 +45,7 @@ PD_BUS mBuses[3];
 const EFI_I2C_CONTROLLER_CAPABILITIES mCapabilities = {sizeof(EFI_I2C_CONTROLLER_CAPABILITIES), 32, 32, 64};
 
 // Some other vendor's I2C bus.
-constexpr EFI_GUID kOtherBusGuid = {0x6E2EB0C1, 0x1D2A, 0x4C5B, {0x9A, 0x71, 0x3C, 0x0F, 0x82, 0x44, 0x5D, 0x10}};
+constexpr EFI_GUID OTHER_BUS_GUID = {0x6E2EB0C1, 0x1D2A, 0x4C5B, {0x9A, 0x71, 0x3C, 0x0F, 0x82, 0x44, 0x5D, 0x10}};
 
 bool IsWrite(const EFI_I2C_OPERATION &Op, UINT32 Length) {
   return Op.Flags == 0 && Op.LengthInBytes == Length && Op.Buffer != nullptr;
@@ -56,8 +56,8 @@ bool IsRead(const EFI_I2C_OPERATION &Op, UINT32 Length) {
 }
 
 bool BytesEqual(const UINT8 *Left, const UINT8 *Right, UINTN Length) {
-  for (UINTN i = 0; i < Length; ++i) {
-    if (Left[i] != Right[i]) {
+  for (UINTN Index = 0; Index < Length; ++Index) {
+    if (Left[Index] != Right[Index]) {
       return false;
     }
   }
@@ -65,7 +65,7 @@ bool BytesEqual(const UINT8 *Left, const UINT8 *Right, UINTN Length) {
 }
 
 void FillVersionReply(const PD_BUS *Bus, UINT8 *Reply) {
-  Reply[0] = Bus->Fault == E2E_PD_FAULT_LENGTH ? kVersionReplyLength - 1 : kVersionReplyLength;
+  Reply[0] = Bus->Fault == E2E_PD_FAULT_LENGTH ? VERSION_REPLY_LENGTH - 1 : VERSION_REPLY_LENGTH;
   Reply[1] = 0x5A;
   Reply[2] = 0xA5;
   Reply[3] = Bus->Boot.Patch;
@@ -80,23 +80,23 @@ void FillVersionReply(const PD_BUS *Bus, UINT8 *Reply) {
 
 // One transfer to the controller; the state only advances in exchange order.
 EFI_STATUS RunTransfer(PD_BUS *Bus, EFI_I2C_REQUEST_PACKET *Packet) {
-  const EFI_I2C_OPERATION *ops = Packet->Operation;
-  if (Packet->OperationCount == 1 && IsWrite(ops[0], sizeof(kCommand))) {
-    if (!BytesEqual(ops[0].Buffer, kCommand, sizeof(kCommand))) {
+  const EFI_I2C_OPERATION *Ops = Packet->Operation;
+  if (Packet->OperationCount == 1 && IsWrite(Ops[0], sizeof(COMMAND))) {
+    if (!BytesEqual(Ops[0].Buffer, COMMAND, sizeof(COMMAND))) {
       Bus->State = PD_IDLE;
       return EFI_DEVICE_ERROR;
     }
     Bus->State = PD_COMMANDED;
     return EFI_SUCCESS;
   }
-  if (Packet->OperationCount == 1 && IsRead(ops[0], 1) && Bus->State == PD_COMMANDED) {
-    ops[0].Buffer[0] = Bus->Fault == E2E_PD_FAULT_STATUS ? kStatusFaulty : kStatusReady;
+  if (Packet->OperationCount == 1 && IsRead(Ops[0], 1) && Bus->State == PD_COMMANDED) {
+    Ops[0].Buffer[0] = Bus->Fault == E2E_PD_FAULT_STATUS ? STATUS_FAULTY : STATUS_READY;
     Bus->State = PD_READY;
     return EFI_SUCCESS;
   }
-  if (Packet->OperationCount == 2 && IsWrite(ops[0], 1) && ops[0].Buffer[0] == kVersionRequest &&
-      IsRead(ops[1], kVersionReplyLength) && Bus->State == PD_READY) {
-    FillVersionReply(Bus, ops[1].Buffer);
+  if (Packet->OperationCount == 2 && IsWrite(Ops[0], 1) && Ops[0].Buffer[0] == VERSION_REQUEST &&
+      IsRead(Ops[1], VERSION_REPLY_LENGTH) && Bus->State == PD_READY) {
+    FillVersionReply(Bus, Ops[1].Buffer);
     Bus->State = PD_IDLE;
     return EFI_SUCCESS;
   }
@@ -109,20 +109,20 @@ EFI_STATUS EFIAPI StartRequest(const EFI_I2C_MASTER_PROTOCOL *This, UINTN SlaveA
   if (This == nullptr || RequestPacket == nullptr || RequestPacket->OperationCount == 0) {
     return EFI_INVALID_PARAMETER;
   }
-  PD_BUS *bus = reinterpret_cast<PD_BUS *>(const_cast<EFI_I2C_MASTER_PROTOCOL *>(This));
-  EFI_STATUS status = EFI_NO_RESPONSE;
-  if (SlaveAddress == kPdAddress && bus->Fault != E2E_PD_FAULT_ABSENT) {
-    status = RunTransfer(bus, RequestPacket);
+  PD_BUS *Bus = reinterpret_cast<PD_BUS *>(const_cast<EFI_I2C_MASTER_PROTOCOL *>(This));
+  EFI_STATUS Status = EFI_NO_RESPONSE;
+  if (SlaveAddress == PD_ADDRESS && Bus->Fault != E2E_PD_FAULT_ABSENT) {
+    Status = RunTransfer(Bus, RequestPacket);
   }
   // Transfers complete at once; an asynchronous caller gets its event now.
   if (I2cStatus != nullptr) {
-    *I2cStatus = status;
+    *I2cStatus = Status;
   }
   if (Event != nullptr) {
-    bus->BootServices->SignalEvent(Event);
+    Bus->BootServices->SignalEvent(Event);
     return EFI_SUCCESS;
   }
-  return status;
+  return Status;
 }
 
 EFI_STATUS EFIAPI SetBusFrequency(const EFI_I2C_MASTER_PROTOCOL *, UINTN *BusClockHertz) {
@@ -138,31 +138,31 @@ EFI_STATUS EFIAPI ResetBus(const EFI_I2C_MASTER_PROTOCOL *This) {
   return EFI_SUCCESS;
 }
 
-// Vendor hardware node of kBusNodeLength bytes, then the end node. Vendor
-// data byte i holds 0x20 + i, except the bus number at kBusNumberOffset;
+// Vendor hardware node of BUS_NODE_LENGTH bytes, then the end node. Vendor
+// data byte i holds 0x20 + i, except the bus number at BUS_NUMBER_OFFSET;
 // SevensAround puts the number 7 in the bytes on either side of it.
 void BuildDevicePath(UINT8 *Path, const EFI_GUID &Vendor, UINT8 BusNumber, bool SevensAround) {
   Path[0] = HARDWARE_DEVICE_PATH;
   Path[1] = HW_VENDOR_DP;
-  Path[2] = kBusNodeLength;
+  Path[2] = BUS_NODE_LENGTH;
   Path[3] = 0;
-  const auto *guid = reinterpret_cast<const UINT8 *>(&Vendor);
-  for (UINTN i = 0; i < sizeof(EFI_GUID); ++i) {
-    Path[4 + i] = guid[i];
+  const auto *Guid = reinterpret_cast<const UINT8 *>(&Vendor);
+  for (UINTN Index = 0; Index < sizeof(EFI_GUID); ++Index) {
+    Path[4 + Index] = Guid[Index];
   }
-  for (UINTN i = 20; i < kBusNodeLength; ++i) {
-    Path[i] = static_cast<UINT8>(0x20 + i);
+  for (UINTN Index = 20; Index < BUS_NODE_LENGTH; ++Index) {
+    Path[Index] = static_cast<UINT8>(0x20 + Index);
   }
   if (SevensAround) {
-    Path[kBusNumberOffset - 1] = 7;
-    Path[kBusNumberOffset + 1] = 7;
+    Path[BUS_NUMBER_OFFSET - 1] = 7;
+    Path[BUS_NUMBER_OFFSET + 1] = 7;
   }
-  Path[kBusNumberOffset] = BusNumber;
-  UINT8 *end = Path + kBusNodeLength;
-  end[0] = END_DEVICE_PATH_TYPE;
-  end[1] = END_ENTIRE_DEVICE_PATH_SUBTYPE;
-  end[2] = sizeof(EFI_DEVICE_PATH_PROTOCOL);
-  end[3] = 0;
+  Path[BUS_NUMBER_OFFSET] = BusNumber;
+  UINT8 *End = Path + BUS_NODE_LENGTH;
+  End[0] = END_DEVICE_PATH_TYPE;
+  End[1] = END_ENTIRE_DEVICE_PATH_SUBTYPE;
+  End[2] = sizeof(EFI_DEVICE_PATH_PROTOCOL);
+  End[3] = 0;
 }
 
 EFI_STATUS InstallBus(EFI_BOOT_SERVICES *BootServices, PD_BUS *Bus) {
@@ -172,38 +172,38 @@ EFI_STATUS InstallBus(EFI_BOOT_SERVICES *BootServices, PD_BUS *Bus) {
   Bus->Master.I2cControllerCapabilities = &mCapabilities;
   Bus->BootServices = BootServices;
   Bus->State = PD_IDLE;
-  EFI_HANDLE handle = nullptr;
-  EFI_STATUS status = BootServices->InstallProtocolInterface(&handle, &EFI_DEVICE_PATH_PROTOCOL_GUID,
+  EFI_HANDLE Handle = nullptr;
+  EFI_STATUS Status = BootServices->InstallProtocolInterface(&Handle, &EFI_DEVICE_PATH_PROTOCOL_GUID,
                                                              EFI_NATIVE_INTERFACE, Bus->DevicePath);
-  if (EFI_ERROR(status)) {
-    return status;
+  if (EFI_ERROR(Status)) {
+    return Status;
   }
-  return BootServices->InstallProtocolInterface(&handle, &EFI_I2C_MASTER_PROTOCOL_GUID, EFI_NATIVE_INTERFACE,
+  return BootServices->InstallProtocolInterface(&Handle, &EFI_I2C_MASTER_PROTOCOL_GUID, EFI_NATIVE_INTERFACE,
                                                 &Bus->Master);
 }
 
 }  // namespace
 
 EFI_STATUS PublishPdBuses(EFI_BOOT_SERVICES *BootServices, const E2E_SCENARIO *Scenario) {
-  PD_BUS &sameVendorOtherBus = mBuses[0];
-  PD_BUS &otherVendorSameBus = mBuses[1];
-  PD_BUS &pdBus = mBuses[2];
-  PD_BUS *decoys[] = {&sameVendorOtherBus, &otherVendorSameBus};
-  for (PD_BUS *decoy : decoys) {
-    decoy->Boot = kDecoyVersion;
-    decoy->App = kDecoyVersion;
-    decoy->Fault = E2E_PD_FAULT_NONE;
+  PD_BUS &SameVendorOtherBus = mBuses[0];
+  PD_BUS &OtherVendorSameBus = mBuses[1];
+  PD_BUS &PdBus = mBuses[2];
+  PD_BUS *Decoys[] = {&SameVendorOtherBus, &OtherVendorSameBus};
+  for (PD_BUS *Decoy : Decoys) {
+    Decoy->Boot = DECOY_VERSION;
+    Decoy->App = DECOY_VERSION;
+    Decoy->Fault = E2E_PD_FAULT_NONE;
   }
-  BuildDevicePath(sameVendorOtherBus.DevicePath, I2C_BUS_VENDOR_GUID, 6, true);
-  BuildDevicePath(otherVendorSameBus.DevicePath, kOtherBusGuid, 7, false);
-  pdBus.Boot = Scenario->PdBoot;
-  pdBus.App = Scenario->PdApp;
-  pdBus.Fault = Scenario->PdFault;
-  BuildDevicePath(pdBus.DevicePath, I2C_BUS_VENDOR_GUID, 7, false);
-  for (PD_BUS &bus : mBuses) {
-    const EFI_STATUS status = InstallBus(BootServices, &bus);
-    if (EFI_ERROR(status)) {
-      return status;
+  BuildDevicePath(SameVendorOtherBus.DevicePath, I2C_BUS_VENDOR_GUID, 6, true);
+  BuildDevicePath(OtherVendorSameBus.DevicePath, OTHER_BUS_GUID, 7, false);
+  PdBus.Boot = Scenario->PdBoot;
+  PdBus.App = Scenario->PdApp;
+  PdBus.Fault = Scenario->PdFault;
+  BuildDevicePath(PdBus.DevicePath, I2C_BUS_VENDOR_GUID, 7, false);
+  for (PD_BUS &Bus : mBuses) {
+    const EFI_STATUS Status = InstallBus(BootServices, &Bus);
+    if (EFI_ERROR(Status)) {
+      return Status;
     }
   }
   return EFI_SUCCESS;

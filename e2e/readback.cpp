@@ -19,12 +19,12 @@
 
 namespace {
 
-constexpr UINTN kHexBytesPerLine = 32;
-constexpr EFI_STRING_ID kLastIdProbed = 48;
-constexpr UINTN kStringCapacity = 512;  // CHAR16 units
+constexpr UINTN HEX_BYTES_PER_LINE = 32;
+constexpr EFI_STRING_ID LAST_ID_PROBED = 48;
+constexpr UINTN STRING_CAPACITY = 512;  // CHAR16 units
 
 E2E_LINE mLine;
-CHAR16 mString[kStringCapacity];
+CHAR16 mString[STRING_CAPACITY];
 
 EFI_BOOT_SERVICES *gReadbackBootServices = nullptr;
 
@@ -37,18 +37,18 @@ void ReportFailure(const CHAR8 *What, EFI_STATUS Status) {
 }
 
 void *Allocate(UINTN Size) {
-  void *buffer = nullptr;
-  if (EFI_ERROR(gReadbackBootServices->AllocatePool(EfiBootServicesData, Size, &buffer))) {
+  void *Buffer = nullptr;
+  if (EFI_ERROR(gReadbackBootServices->AllocatePool(EfiBootServicesData, Size, &Buffer))) {
     return nullptr;
   }
-  return buffer;
+  return Buffer;
 }
 
 bool SameGuid(const void *Left, const EFI_GUID &Right) {
-  const auto *left = static_cast<const UINT8 *>(Left);
-  const auto *right = reinterpret_cast<const UINT8 *>(&Right);
-  for (UINTN i = 0; i < sizeof(EFI_GUID); ++i) {
-    if (left[i] != right[i]) {
+  const auto *LeftBytes = static_cast<const UINT8 *>(Left);
+  const auto *RightBytes = reinterpret_cast<const UINT8 *>(&Right);
+  for (UINTN Index = 0; Index < sizeof(EFI_GUID); ++Index) {
+    if (LeftBytes[Index] != RightBytes[Index]) {
       return false;
     }
   }
@@ -58,60 +58,60 @@ bool SameGuid(const void *Left, const EFI_GUID &Right) {
 // Exports one package list into pool memory; null when that fails.
 EFI_HII_PACKAGE_LIST_HEADER *ExportList(EFI_HII_DATABASE_PROTOCOL *Database, EFI_HII_HANDLE Handle, UINTN *Size) {
   *Size = 0;
-  EFI_STATUS status = Database->ExportPackageLists(Database, Handle, Size, nullptr);
-  if (status != EFI_BUFFER_TOO_SMALL) {
-    ReportFailure("ExportPackageLists size", status);
+  EFI_STATUS Status = Database->ExportPackageLists(Database, Handle, Size, nullptr);
+  if (Status != EFI_BUFFER_TOO_SMALL) {
+    ReportFailure("ExportPackageLists size", Status);
     return nullptr;
   }
-  auto *list = static_cast<EFI_HII_PACKAGE_LIST_HEADER *>(Allocate(*Size));
-  if (list == nullptr) {
+  auto *List = static_cast<EFI_HII_PACKAGE_LIST_HEADER *>(Allocate(*Size));
+  if (List == nullptr) {
     ReportFailure("AllocatePool", EFI_OUT_OF_RESOURCES);
     return nullptr;
   }
-  status = Database->ExportPackageLists(Database, Handle, Size, list);
-  if (EFI_ERROR(status)) {
-    ReportFailure("ExportPackageLists", status);
-    gReadbackBootServices->FreePool(list);
+  Status = Database->ExportPackageLists(Database, Handle, Size, List);
+  if (EFI_ERROR(Status)) {
+    ReportFailure("ExportPackageLists", Status);
+    gReadbackBootServices->FreePool(List);
     return nullptr;
   }
-  return list;
+  return List;
 }
 
 void PrintExport(const EFI_HII_PACKAGE_LIST_HEADER *List, UINTN Size) {
-  UINT32 crc = 0;
-  const EFI_STATUS status = gReadbackBootServices->CalculateCrc32(List, Size, &crc);
-  if (EFI_ERROR(status)) {
-    ReportFailure("CalculateCrc32", status);
+  UINT32 Crc = 0;
+  const EFI_STATUS Status = gReadbackBootServices->CalculateCrc32(List, Size, &Crc);
+  if (EFI_ERROR(Status)) {
+    ReportFailure("CalculateCrc32", Status);
   }
   LineStart(&mLine, "E2E-EXPORT size=");
   LineDecimal(&mLine, Size);
   LineAscii(&mLine, " length=");
   LineDecimal(&mLine, List->PackageLength);
   LineAscii(&mLine, " crc32=");
-  LineHex(&mLine, crc, 8);
+  LineHex(&mLine, Crc, 8);
   LineEmit(&mLine);
-  const auto *bytes = reinterpret_cast<const UINT8 *>(List);
-  for (UINTN offset = 0; offset < Size; offset += kHexBytesPerLine) {
+  const auto *Bytes = reinterpret_cast<const UINT8 *>(List);
+  for (UINTN Offset = 0; Offset < Size; Offset += HEX_BYTES_PER_LINE) {
     LineStart(&mLine, "E2E-HEX ");
-    LineHex(&mLine, offset, 4);
+    LineHex(&mLine, Offset, 4);
     LineAscii(&mLine, " ");
-    for (UINTN i = offset; i < Size && i < offset + kHexBytesPerLine; ++i) {
-      LineHex(&mLine, bytes[i], 2);
+    for (UINTN Index = Offset; Index < Size && Index < Offset + HEX_BYTES_PER_LINE; ++Index) {
+      LineHex(&mLine, Bytes[Index], 2);
     }
     LineEmit(&mLine);
   }
 }
 
 void PrintLanguages(EFI_HII_STRING_PROTOCOL *Strings, EFI_HII_HANDLE Handle) {
-  CHAR8 languages[128] = {};
-  UINTN size = sizeof(languages) - 1;
-  const EFI_STATUS status = Strings->GetLanguages(Strings, Handle, languages, &size);
-  if (EFI_ERROR(status)) {
-    ReportFailure("GetLanguages", status);
+  CHAR8 Languages[128] = {};
+  UINTN Size = sizeof(Languages) - 1;
+  const EFI_STATUS Status = Strings->GetLanguages(Strings, Handle, Languages, &Size);
+  if (EFI_ERROR(Status)) {
+    ReportFailure("GetLanguages", Status);
     return;
   }
-  for (UINTN i = 0; i < sizeof(languages); ++i) {
-    mString[i] = static_cast<UINT8>(languages[i]);
+  for (UINTN Index = 0; Index < sizeof(Languages); ++Index) {
+    mString[Index] = static_cast<UINT8>(Languages[Index]);
   }
   LineStart(&mLine, "E2E-LANGUAGES ");
   LineEscaped(&mLine, mString);
@@ -119,14 +119,14 @@ void PrintLanguages(EFI_HII_STRING_PROTOCOL *Strings, EFI_HII_HANDLE Handle) {
 }
 
 void PrintStrings(EFI_HII_STRING_PROTOCOL *Strings, EFI_HII_HANDLE Handle) {
-  for (EFI_STRING_ID id = 1; id <= kLastIdProbed; ++id) {
-    UINTN size = sizeof(mString);
-    const EFI_STATUS status = Strings->GetString(Strings, "en-US", Handle, id, mString, &size, nullptr);
+  for (EFI_STRING_ID Id = 1; Id <= LAST_ID_PROBED; ++Id) {
+    UINTN Size = sizeof(mString);
+    const EFI_STATUS Status = Strings->GetString(Strings, "en-US", Handle, Id, mString, &Size, nullptr);
     LineStart(&mLine, "E2E-STRING ");
-    LineDecimal(&mLine, id);
-    if (EFI_ERROR(status)) {
+    LineDecimal(&mLine, Id);
+    if (EFI_ERROR(Status)) {
       LineAscii(&mLine, " !");
-      LineHex(&mLine, status, 16);
+      LineHex(&mLine, Status, 16);
     } else {
       LineAscii(&mLine, " =");
       LineEscaped(&mLine, mString);
@@ -136,55 +136,55 @@ void PrintStrings(EFI_HII_STRING_PROTOCOL *Strings, EFI_HII_HANDLE Handle) {
 }
 
 EFI_STATUS ReadBack(EFI_HII_DATABASE_PROTOCOL *Database, EFI_HII_STRING_PROTOCOL *Strings) {
-  UINTN handlesSize = 0;
-  EFI_STATUS status = Database->ListPackageLists(Database, EFI_HII_PACKAGE_TYPE_ALL, nullptr, &handlesSize, nullptr);
-  if (status != EFI_BUFFER_TOO_SMALL) {
-    ReportFailure("ListPackageLists size", status);
-    return EFI_ERROR(status) ? status : EFI_NOT_FOUND;
+  UINTN HandlesSize = 0;
+  EFI_STATUS Status = Database->ListPackageLists(Database, EFI_HII_PACKAGE_TYPE_ALL, nullptr, &HandlesSize, nullptr);
+  if (Status != EFI_BUFFER_TOO_SMALL) {
+    ReportFailure("ListPackageLists size", Status);
+    return EFI_ERROR(Status) ? Status : EFI_NOT_FOUND;
   }
-  auto *handles = static_cast<EFI_HII_HANDLE *>(Allocate(handlesSize));
-  if (handles == nullptr) {
+  auto *Handles = static_cast<EFI_HII_HANDLE *>(Allocate(HandlesSize));
+  if (Handles == nullptr) {
     ReportFailure("AllocatePool", EFI_OUT_OF_RESOURCES);
     return EFI_OUT_OF_RESOURCES;
   }
-  status = Database->ListPackageLists(Database, EFI_HII_PACKAGE_TYPE_ALL, nullptr, &handlesSize, handles);
-  if (EFI_ERROR(status)) {
-    ReportFailure("ListPackageLists", status);
-    gReadbackBootServices->FreePool(handles);
-    return status;
+  Status = Database->ListPackageLists(Database, EFI_HII_PACKAGE_TYPE_ALL, nullptr, &HandlesSize, Handles);
+  if (EFI_ERROR(Status)) {
+    ReportFailure("ListPackageLists", Status);
+    gReadbackBootServices->FreePool(Handles);
+    return Status;
   }
-  const UINTN count = handlesSize / sizeof(EFI_HII_HANDLE);
-  UINTN matches = 0;
-  EFI_HII_HANDLE page = nullptr;
-  EFI_HII_PACKAGE_LIST_HEADER *pageList = nullptr;
-  UINTN pageSize = 0;
-  for (UINTN i = 0; i < count; ++i) {
-    UINTN size = 0;
-    EFI_HII_PACKAGE_LIST_HEADER *list = ExportList(Database, handles[i], &size);
-    if (list == nullptr) {
+  const UINTN Count = HandlesSize / sizeof(EFI_HII_HANDLE);
+  UINTN Matches = 0;
+  EFI_HII_HANDLE Page = nullptr;
+  EFI_HII_PACKAGE_LIST_HEADER *PageList = nullptr;
+  UINTN PageSize = 0;
+  for (UINTN Index = 0; Index < Count; ++Index) {
+    UINTN Size = 0;
+    EFI_HII_PACKAGE_LIST_HEADER *List = ExportList(Database, Handles[Index], &Size);
+    if (List == nullptr) {
       continue;
     }
-    if (SameGuid(&list->PackageListGuid, PAGE_GUID) && ++matches == 1) {
-      page = handles[i];
-      pageList = list;
-      pageSize = size;
+    if (SameGuid(&List->PackageListGuid, PAGE_GUID) && ++Matches == 1) {
+      Page = Handles[Index];
+      PageList = List;
+      PageSize = Size;
     } else {
-      gReadbackBootServices->FreePool(list);
+      gReadbackBootServices->FreePool(List);
     }
   }
-  gReadbackBootServices->FreePool(handles);
+  gReadbackBootServices->FreePool(Handles);
   LineStart(&mLine, "E2E-LISTS total=");
-  LineDecimal(&mLine, count);
+  LineDecimal(&mLine, Count);
   LineAscii(&mLine, " page=");
-  LineDecimal(&mLine, matches);
+  LineDecimal(&mLine, Matches);
   LineEmit(&mLine);
-  if (pageList == nullptr) {
+  if (PageList == nullptr) {
     return EFI_NOT_FOUND;
   }
-  PrintExport(pageList, pageSize);
-  gReadbackBootServices->FreePool(pageList);
-  PrintLanguages(Strings, page);
-  PrintStrings(Strings, page);
+  PrintExport(PageList, PageSize);
+  gReadbackBootServices->FreePool(PageList);
+  PrintLanguages(Strings, Page);
+  PrintStrings(Strings, Page);
   return EFI_SUCCESS;
 }
 
@@ -192,17 +192,18 @@ EFI_STATUS ReadBack(EFI_HII_DATABASE_PROTOCOL *Database, EFI_HII_STRING_PROTOCOL
 
 EFI_STATUS ReadBackPage(EFI_BOOT_SERVICES *BootServices) {
   gReadbackBootServices = BootServices;
-  void *database = nullptr;
-  void *strings = nullptr;
-  EFI_STATUS status = BootServices->LocateProtocol(&EFI_HII_DATABASE_PROTOCOL_GUID, nullptr, &database);
-  if (!EFI_ERROR(status)) {
-    status = BootServices->LocateProtocol(&EFI_HII_STRING_PROTOCOL_GUID, nullptr, &strings);
+  void *Database = nullptr;
+  void *Strings = nullptr;
+  EFI_STATUS Status = BootServices->LocateProtocol(&EFI_HII_DATABASE_PROTOCOL_GUID, nullptr, &Database);
+  if (!EFI_ERROR(Status)) {
+    Status = BootServices->LocateProtocol(&EFI_HII_STRING_PROTOCOL_GUID, nullptr, &Strings);
   }
-  if (EFI_ERROR(status)) {
-    ReportFailure("LocateProtocol", status);
-    return status;
+  if (EFI_ERROR(Status)) {
+    ReportFailure("LocateProtocol", Status);
+    return Status;
   }
-  status = ReadBack(static_cast<EFI_HII_DATABASE_PROTOCOL *>(database), static_cast<EFI_HII_STRING_PROTOCOL *>(strings));
+  Status =
+      ReadBack(static_cast<EFI_HII_DATABASE_PROTOCOL *>(Database), static_cast<EFI_HII_STRING_PROTOCOL *>(Strings));
   ConsoleMessage("E2E-READBACK-DONE");
-  return status;
+  return Status;
 }

@@ -11,6 +11,7 @@ struct EFI_TIME_CAPABILITIES;
 struct EFI_MEMORY_DESCRIPTOR;
 struct EFI_CAPSULE_HEADER;
 
+// NOLINTNEXTLINE(readability-identifier-naming): UEFI's enumerators
 enum EFI_RESET_TYPE : UINT32 { EfiResetCold, EfiResetWarm, EfiResetShutdown, EfiResetPlatformSpecific };
 
 inline constexpr UINT32 EFI_VARIABLE_NON_VOLATILE = 0x1;

@@ -89,9 +89,9 @@ constexpr const char *kLanguages[] = {"fr-FR", "de-DE", "x-UEFI-ns", "x-UEFI", "
 
 // Four-strap labels by strap value.
 constexpr const char *kChipLabels[] = {
-    "4 GiB",          "4 GiB (Hynix)",   "2 GiB",          "12 GiB (Hynix)", "Undefined",      "3 GiB",
-    "8 GiB (Hive)",   "6 GiB (Hive)",    "8 GiB (V1.1)",   "12 GiB (Hive)",  "16 GiB (Hynix)", "8 GiB (Samsung)",
-    "16 GiB (Rayson)", "4 GiB (Hive)",   "8 GiB (Hynix)",  "Development Sample",
+    "4 GiB",           "4 GiB (Hynix)", "2 GiB",         "12 GiB (Hynix)",     "Undefined",      "3 GiB",
+    "8 GiB (Hive)",    "6 GiB (Hive)",  "8 GiB (V1.1)",  "12 GiB (Hive)",      "16 GiB (Hynix)", "8 GiB (Samsung)",
+    "16 GiB (Rayson)", "4 GiB (Hive)",  "8 GiB (Hynix)", "Development Sample",
 };
 
 // Firmware component shown in each version row, by the row's value id.
@@ -100,8 +100,8 @@ struct FirmwareRow {
   unsigned component;
 };
 constexpr FirmwareRow kFirmwareRows[] = {
-    {STRING_SE_VERSION_VALUE, 0},  {STRING_PBL_VERSION_VALUE, 2}, {STRING_ATF_VERSION_VALUE, 3},
-    {STRING_PM_VERSION_VALUE, 1},  {STRING_TEE_VERSION_VALUE, 4}, {STRING_UEFI_VERSION_VALUE, 7},
+    {STRING_SE_VERSION_VALUE, 0},   {STRING_PBL_VERSION_VALUE, 2}, {STRING_ATF_VERSION_VALUE, 3},
+    {STRING_PM_VERSION_VALUE, 1},   {STRING_TEE_VERSION_VALUE, 4}, {STRING_UEFI_VERSION_VALUE, 7},
     {STRING_STMM_VERSION_VALUE, 6}, {STRING_EC_VERSION_VALUE, 5},
 };
 
@@ -212,10 +212,9 @@ std::map<EFI_STRING_ID, SlotText> ExpectedSlots(const sim::BoardFacts &f) {
   slots[STRING_PCB_SKU_VALUE] = {memory ? std::u16string(mBoardName) : initial, {}};
   const bool pd = f.i2c_bus && f.pd_present && f.pd_status_byte == 0x4B && f.pd_reply_length == 11 &&
                   (f.pd_nack_request == 0 || f.pd_nack_request > 3);
-  const std::u16string pd_text =
-      pd ? Wide(Printf("Boot: v%u.%u.%u\r\nApp: v%u.%u.%u", f.pd.boot_major, f.pd.boot_minor, f.pd.boot_patch,
-                       f.pd.app_major, f.pd.app_minor, f.pd.app_patch))
-         : u"Undefined";
+  const std::u16string pd_text = pd ? Wide(Printf("Boot: v%u.%u.%u\r\nApp: v%u.%u.%u", f.pd.boot_major, f.pd.boot_minor,
+                                                  f.pd.boot_patch, f.pd.app_major, f.pd.app_minor, f.pd.app_patch))
+                                    : u"Undefined";
   slots[STRING_PD_VERSION_VALUE] = {memory ? pd_text : initial, u"Undefined"};
   const bool straps = !f.strap_pin_not_gpio && !f.strap_pin_output;
   const std::u16string chip =
@@ -236,14 +235,14 @@ std::map<EFI_STRING_ID, SlotText> ExpectedSlots(const sim::BoardFacts &f) {
 
 // The strings of the page as carried, by id.
 const std::vector<std::optional<std::u16string>> &InitialStrings() {
-  static const std::vector<std::optional<std::u16string>> strings = [] {
+  static const std::vector<std::optional<std::u16string>> kStrings = [] {
     std::string why;
     const std::optional<sim::StringPackage> package =
         sim::ParseStringPackage(mPageStringPackage + 4, PAGE_STRING_ARRAY_LENGTH - 4, &why);
     Require(package.has_value(), "the page's string package does not parse");
     return package->strings;
   }();
-  return strings;
+  return kStrings;
 }
 
 void CheckStrings(const sim::SimulatedBoard &board, bool faulted) {
@@ -264,8 +263,8 @@ void CheckStrings(const sim::SimulatedBoard &board, bool faulted) {
         continue;
       }
       const SlotText &text = slot->second;
-      const bool allowed = *now == text.expected ||
-                           (faulted && (*now == initial[id - 1] || (text.fallback && *now == *text.fallback)));
+      const bool allowed =
+          *now == text.expected || (faulted && (*now == initial[id - 1] || (text.fallback && *now == *text.fallback)));
       Require(allowed, faulted ? "a value slot holds a text that is neither its fact, its fallback nor its initial text"
                                : "a value slot does not hold the text its fact calls for");
     }

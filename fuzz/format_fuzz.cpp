@@ -87,12 +87,30 @@ std::vector<SlotKind> SlotsOf(const std::string &format) {
     }
     if (j == format.size()) break;
     switch (format[j]) {
-      case 'd': case 'u': case 'x': case 'X': case 'p': case 'c': case 'r': kinds.push_back(SlotKind::kInteger); break;
-      case 'a': kinds.push_back(SlotKind::kText8); break;
-      case 's': case 'S': kinds.push_back(SlotKind::kText16); break;
-      case 'g': kinds.push_back(SlotKind::kGuid); break;
-      case 't': kinds.push_back(SlotKind::kTime); break;
-      default: break;
+      case 'd':
+      case 'u':
+      case 'x':
+      case 'X':
+      case 'p':
+      case 'c':
+      case 'r':
+        kinds.push_back(SlotKind::kInteger);
+        break;
+      case 'a':
+        kinds.push_back(SlotKind::kText8);
+        break;
+      case 's':
+      case 'S':
+        kinds.push_back(SlotKind::kText16);
+        break;
+      case 'g':
+        kinds.push_back(SlotKind::kGuid);
+        break;
+      case 't':
+        kinds.push_back(SlotKind::kTime);
+        break;
+      default:
+        break;
     }
     i = j;
   }
@@ -106,10 +124,14 @@ class Arguments {
     const uint8_t choice = in.Byte();
     if (kind != SlotKind::kInteger && choice % 8 == 0) return 0;  // NULL
     switch (kind) {
-      case SlotKind::kInteger: return Integer(choice, in.Word());
-      case SlotKind::kText8: return Text8(choice, in.Text());
-      case SlotKind::kText16: return Text16(choice, in.Bytes(2 * (in.Byte() % 16)));
-      default: return Record(choice, in.Word(), in.Word());
+      case SlotKind::kInteger:
+        return Integer(choice, in.Word());
+      case SlotKind::kText8:
+        return Text8(choice, in.Text());
+      case SlotKind::kText16:
+        return Text16(choice, in.Bytes(2 * (in.Byte() % 16)));
+      default:
+        return Record(choice, in.Word(), in.Word());
     }
   }
 
@@ -117,10 +139,14 @@ class Arguments {
   static UINT64 Integer(uint8_t choice, uint64_t word) {
     static const uint64_t kEdges[] = {0, 1, ~0ull, 1ull << 63, (1ull << 63) - 1, 0xFFFFFFFF, 0x80000000, 0x7FFFFFFF};
     switch (choice % 4) {
-      case 0: return word;
-      case 1: return static_cast<UINT64>(static_cast<int8_t>(word));
-      case 2: return kEdges[word % 8];
-      default: return (word & 0x40) << 57 | (word & 0x3F);  // status-like
+      case 0:
+        return word;
+      case 1:
+        return static_cast<UINT64>(static_cast<int8_t>(word));
+      case 2:
+        return kEdges[word % 8];
+      default:
+        return (word & 0x40) << 57 | (word & 0x3F);  // status-like
     }
   }
 

@@ -27,8 +27,8 @@ inline void Require(bool condition, const char *what) {
 // With SYSINFO_FUZZ_TRACE set, a harness says what one input did (for
 // checking that a seed takes the path it was written for).
 inline bool Tracing() {
-  static const bool on = std::getenv("SYSINFO_FUZZ_TRACE") != nullptr;
-  return on;
+  static const bool kOn = std::getenv("SYSINFO_FUZZ_TRACE") != nullptr;
+  return kOn;
 }
 
 template <typename... Args>

@@ -56,8 +56,8 @@ constexpr EFI_STATUS kLanguageStatuses[] = {
     EFI_NOT_FOUND,        EFI_DEVICE_ERROR, EFI_OUT_OF_RESOURCES,      EFI_BUFFER_TOO_SMALL | 1,
 };
 constexpr EFI_STATUS kStringStatuses[] = {
-    EFI_SUCCESS,      EFI_SUCCESS,          EFI_WARN_UNKNOWN_GLYPH, EFI_WARN_WRITE_FAILURE,
-    EFI_NOT_FOUND,    EFI_OUT_OF_RESOURCES, EFI_INVALID_LANGUAGE,   EFI_DEVICE_ERROR,
+    EFI_SUCCESS,   EFI_SUCCESS,          EFI_WARN_UNKNOWN_GLYPH, EFI_WARN_WRITE_FAILURE,
+    EFI_NOT_FOUND, EFI_OUT_OF_RESOURCES, EFI_INVALID_LANGUAGE,   EFI_DEVICE_ERROR,
 };
 
 struct Answer {
@@ -167,9 +167,10 @@ EFI_STATUS EFIAPI ScriptedNewString(const EFI_HII_STRING_PROTOCOL *This, EFI_HII
                                     EFI_STRING_ID *StringId, const CHAR8 *Language, const CHAR16 *LanguageName,
                                     const CHAR16 *String, const EFI_FONT_INFO *StringFontInfo) {
   Scripted &s = *g_scripted;
-  s.bad_arguments |= !CommonArguments(This, PackageList, String, StringFontInfo) || StringId == nullptr ||
-                     LanguageName != nullptr;
-  s.calls.push_back(Call{true, StringId != nullptr ? *StringId : EFI_STRING_ID{0}, Language, LanguageInBuffer(Language)});
+  s.bad_arguments |=
+      !CommonArguments(This, PackageList, String, StringFontInfo) || StringId == nullptr || LanguageName != nullptr;
+  s.calls.push_back(
+      Call{true, StringId != nullptr ? *StringId : EFI_STRING_ID{0}, Language, LanguageInBuffer(Language)});
   const Answer answer = s.script->AnswerFor(s.calls.size() - 1);
   if (StringId != nullptr) {
     *StringId = answer.id;  // written on failure too: the walk ends there anyway
@@ -279,12 +280,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     Require(pool.Requests().empty(), "allocated after a size request that did not answer EFI_BUFFER_TOO_SMALL");
   }
   fuzz::Trace("size request %llx size %llu, list %zu bytes reported %llu, requests %zu, string calls %zu\n",
-              script.size_status, script.size, script.list.size(), script.list_size,
-              scripted.language_requests.size(), scripted.calls.size());
+              script.size_status, script.size, script.list.size(), script.list_size, scripted.language_requests.size(),
+              scripted.calls.size());
   Require(scripted.language_requests.size() == language_requests, "GetLanguages not called as often as expected");
   if (language_requests == 0) {
-    Require(pool.Requests().empty() && platform.calls().FaultableCalls() == 0,
-            "worked without a string protocol");
+    Require(pool.Requests().empty() && platform.calls().FaultableCalls() == 0, "worked without a string protocol");
     return 0;
   }
   Require(scripted.language_requests[0].second == 0, "the size request did not pass size 0");

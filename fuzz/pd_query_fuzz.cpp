@@ -60,8 +60,8 @@ enum Flags : UINT8 {
 };
 
 constexpr EFI_STATUS kStatuses[] = {
-    EFI_SUCCESS,      EFI_SUCCESS,       EFI_WARN_STALE_DATA, EFI_NOT_FOUND,
-    EFI_DEVICE_ERROR, EFI_NO_RESPONSE,   EFI_TIMEOUT,         EFI_OUT_OF_RESOURCES,
+    EFI_SUCCESS,      EFI_SUCCESS,     EFI_WARN_STALE_DATA, EFI_NOT_FOUND,
+    EFI_DEVICE_ERROR, EFI_NO_RESPONSE, EFI_TIMEOUT,         EFI_OUT_OF_RESOURCES,
 };
 
 // One published handle.
@@ -131,8 +131,8 @@ Run *g_run = nullptr;
 EFI_STATUS EFIAPI ScriptedStartRequest(const EFI_I2C_MASTER_PROTOCOL *This, UINTN SlaveAddress,
                                        EFI_I2C_REQUEST_PACKET *RequestPacket, EFI_EVENT Event, EFI_STATUS *I2cStatus) {
   Run &run = *g_run;
-  Master::Request request{This, SlaveAddress, Event == nullptr, I2cStatus == nullptr,
-                          sim::Current().pool().SizeOf(RequestPacket), 0, {}};
+  Master::Request request{
+      This, SlaveAddress, Event == nullptr, I2cStatus == nullptr, sim::Current().pool().SizeOf(RequestPacket), 0, {}};
   if (RequestPacket != nullptr && request.packet_size >= 8) {
     request.operations = RequestPacket->OperationCount;
     const UINTN fits = (request.packet_size - 8) / sizeof(EFI_I2C_OPERATION);
@@ -158,8 +158,9 @@ EFI_STATUS EFIAPI ScriptedLocateHandleBuffer(EFI_LOCATE_SEARCH_TYPE SearchType, 
   Run &run = *g_run;
   sim::Platform &platform = sim::Current();
   platform.calls().Enter("BS.LocateHandleBuffer");
-  Require(SearchType == ByProtocol && Protocol != nullptr && std::memcmp(Protocol, &EFI_I2C_MASTER_PROTOCOL_GUID, 16) == 0 &&
-              SearchKey == nullptr && NoHandles != nullptr && Buffer != nullptr,
+  Require(SearchType == ByProtocol && Protocol != nullptr &&
+              std::memcmp(Protocol, &EFI_I2C_MASTER_PROTOCOL_GUID, 16) == 0 && SearchKey == nullptr &&
+              NoHandles != nullptr && Buffer != nullptr,
           "LocateHandleBuffer not asked for the I2C master handles");
   if (EFI_ERROR(run.list_status)) {
     if (run.scribble) {
@@ -185,8 +186,8 @@ bool IsPdBus(const HandleSetup &h) {
   }
   const std::vector<UINT8> &p = h.path_bytes;
   const std::size_t length = p[2] | p[3] << 8;
-  return p[0] == 0x01 && p[1] == 0x04 && length > 28 &&
-         std::memcmp(p.data() + 4, &I2C_BUS_VENDOR_GUID, 16) == 0 && p[28] == kPdBusNumber;
+  return p[0] == 0x01 && p[1] == 0x04 && length > 28 && std::memcmp(p.data() + 4, &I2C_BUS_VENDOR_GUID, 16) == 0 &&
+         p[28] == kPdBusNumber;
 }
 
 struct Expected {
@@ -328,8 +329,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   gBootServices = nullptr;
 
   const Expected e = Model(run, handles, failing_lookup, failing_allocation, masters);
-  fuzz::Trace("handles %zu listed %zu, lookups %llu, requests %zu, status %llx, expected success %d\n",
-              handles.size(), run.listed.size(), static_cast<unsigned long long>(platform.calls().CountOf("BS.HandleProtocol")),
+  fuzz::Trace("handles %zu listed %zu, lookups %llu, requests %zu, status %llx, expected success %d\n", handles.size(),
+              run.listed.size(), static_cast<unsigned long long>(platform.calls().CountOf("BS.HandleProtocol")),
               run.requests.size(), status, e.success);
   Require(platform.Violations().empty(), "the simulated platform saw a bad free");
   Require(platform.pool().LiveCount() == 0, "pool left allocated");

@@ -68,12 +68,12 @@ enum Flags : UINT8 {
   kFailAllocation = 1 << 3,
   kScribble = 1 << 4,
   kNoNullArgument = 1 << 5,  // template call: rely on the appended null
-  kFailDatabase = 1 << 7,  // simulated database only; the stub answers as told
+  kFailDatabase = 1 << 7,    // simulated database only; the stub answers as told
 };
 
 constexpr EFI_STATUS kStubStatuses[] = {
-    EFI_SUCCESS,           EFI_WARN_UNKNOWN_GLYPH, EFI_WARN_STALE_DATA, EFI_INVALID_PARAMETER,
-    EFI_OUT_OF_RESOURCES,  EFI_DEVICE_ERROR,       EFI_NOT_FOUND,       EFI_ERROR_BIT,
+    EFI_SUCCESS,          EFI_WARN_UNKNOWN_GLYPH, EFI_WARN_STALE_DATA, EFI_INVALID_PARAMETER,
+    EFI_OUT_OF_RESOURCES, EFI_DEVICE_ERROR,       EFI_NOT_FOUND,       EFI_ERROR_BIT,
 };
 
 // One array as the driver sees it, and what its length field says.
@@ -202,7 +202,7 @@ EFI_HII_HANDLE CallTemplate(const EFI_GUID *guid, EFI_HANDLE driver, const std::
 
 struct Expectation {
   bool refused = false;
-  UINT64 packages = 0;  // S
+  UINT64 packages = 0;   // S
   bool truthful = true;  // every counted array holds what its length says
 };
 
@@ -221,8 +221,7 @@ Expectation Expect(const std::vector<Array> &arrays, std::size_t end, bool datab
   return e;
 }
 
-std::vector<UINT8> ExpectedList(const UINT8 *guid, const std::vector<Array> &arrays, std::size_t end,
-                                UINT32 length) {
+std::vector<UINT8> ExpectedList(const UINT8 *guid, const std::vector<Array> &arrays, std::size_t end, UINT32 length) {
   std::vector<UINT8> list(guid, guid + 16);
   const std::vector<UINT8> field = Le32(length);
   list.insert(list.end(), field.begin(), field.end());

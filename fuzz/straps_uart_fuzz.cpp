@@ -57,8 +57,8 @@ constexpr UINT32 kMaxStrapCount = 40;  // beyond the 32 a value holds
 constexpr UINT8 kNeverDrains = 0xFF;
 
 // PL011 registers.
-constexpr UINTN UARTECR = 0x04, UARTFR = 0x18, UARTIBRD = 0x24, UARTFBRD = 0x28, UARTLCR_H = 0x2C, UARTCR = 0x30;
-constexpr UINT32 TXFE = 0x80;
+constexpr UINTN kUARTECR = 0x04, kUARTFR = 0x18, kUARTIBRD = 0x24, kUARTFBRD = 0x28, kUARTLCRH = 0x2C, kUARTCR = 0x30;
+constexpr UINT32 kTXFE = 0x80;
 
 // A device whose every read is the next four input bytes.
 class InputRegisters : public sim::RegisterDevice {
@@ -79,17 +79,17 @@ class InputUart : public sim::RegisterDevice {
   explicit InputUart(FuzzInput &in) : in_(in) {}
   void Drain(UINT8 polls, UINT32 other_flags) {
     polls_ = polls;
-    flags_ = other_flags & ~TXFE;
+    flags_ = other_flags & ~kTXFE;
     flag_reads_ = 0;
   }
   std::uint64_t FlagReads() const { return flag_reads_; }
   UINT32 Read(UINTN offset) override {
-    if (offset != UARTFR) {
+    if (offset != kUARTFR) {
       return in_.U32();
     }
     const bool drained = polls_ != kNeverDrains && flag_reads_ >= polls_;
     ++flag_reads_;
-    return flags_ | (drained ? TXFE : 0);
+    return flags_ | (drained ? kTXFE : 0);
   }
   void Write(UINTN, UINT32) override {}
 
@@ -227,8 +227,8 @@ void CheckStraps(FuzzInput &in, sim::RegisterBus &bus) {
   const bool null_pins = (shape & 1) != 0;
   const bool null_value = (shape & 2) != 0;
   UINT32 value = 0x12345678;
-  const EFI_STATUS status = ReadBoardStraps(null_pins ? nullptr : reinterpret_cast<const UINT32 *>(block.data()),
-                                            count, null_value ? nullptr : &value);
+  const EFI_STATUS status = ReadBoardStraps(null_pins ? nullptr : reinterpret_cast<const UINT32 *>(block.data()), count,
+                                            null_value ? nullptr : &value);
 
   LogCursor log(bus.Log());
   EFI_STATUS expected = EFI_SUCCESS;
@@ -247,7 +247,8 @@ void CheckStraps(FuzzInput &in, sim::RegisterBus &bus) {
   }
   Require(log.AtEnd(), "ReadBoardStraps made accesses the model does not");
   Require(status == expected, "ReadBoardStraps's status is not the first failing pin's");
-  Require(null_value || value == expected_value, "the strap value is not the OR of the levels (or all ones on failure)");
+  Require(null_value || value == expected_value,
+          "the strap value is not the OR of the levels (or all ones on failure)");
 }
 
 void CheckUart(FuzzInput &in, sim::RegisterBus &bus, InputUart &uart) {
@@ -262,26 +263,26 @@ void CheckUart(FuzzInput &in, sim::RegisterBus &bus, InputUart &uart) {
   InitConsoleUart();
   if (never) {
     budget.Spend(std::chrono::steady_clock::now() - start);
-    fuzz::Trace("the FIFO never drained: %llu flag reads\n",
-                static_cast<unsigned long long>(uart.FlagReads()));
+    fuzz::Trace("the FIFO never drained: %llu flag reads\n", static_cast<unsigned long long>(uart.FlagReads()));
   }
 
   LogCursor log(bus.Log());
   const UINTN base = CONSOLE_UART_BASE;
-  const bool configured = (log.Read(base + UARTCR, "the configured check does not start with UARTCR") & 1) &&
-                          log.Read(base + UARTLCR_H, "UARTLCR_H not read second") == 0x70 &&
-                          log.Read(base + UARTIBRD, "UARTIBRD not read third") == 0x36 &&
-                          log.Read(base + UARTFBRD, "UARTFBRD not read fourth") == 0x10;
+  const bool configured = (log.Read(base + kUARTCR, "the configured check does not start with UARTCR") & 1) &&
+                          log.Read(base + kUARTLCRH, "UARTLCR_H not read second") == 0x70 &&
+                          log.Read(base + kUARTIBRD, "UARTIBRD not read third") == 0x36 &&
+                          log.Read(base + kUARTFBRD, "UARTFBRD not read fourth") == 0x10;
   if (!configured) {
-    const std::uint64_t expected_polls =
-        polls == kNeverDrains ? CONSOLE_UART_DRAIN_POLL_LIMIT : std::min<std::uint64_t>(polls + 1, CONSOLE_UART_DRAIN_POLL_LIMIT);
-    log.ReadMany(base + UARTFR, expected_polls, "the drain does not poll UARTFR until TXFE (or the limit)");
-    log.Write(base + UARTCR, 0x000, "reprogramming does not begin by disabling the UART");
-    log.Write(base + UARTIBRD, 0x36, "UARTIBRD not written 0x36 second");
-    log.Write(base + UARTFBRD, 0x10, "UARTFBRD not written 0x10 third");
-    log.Write(base + UARTLCR_H, 0x70, "UARTLCR_H not written 0x70 after the divisors");
-    log.Write(base + UARTECR, 0x000, "receive errors not cleared fifth");
-    log.Write(base + UARTCR, 0x301, "the UART not enabled last with 0x301");
+    const std::uint64_t expected_polls = polls == kNeverDrains
+                                             ? CONSOLE_UART_DRAIN_POLL_LIMIT
+                                             : std::min<std::uint64_t>(polls + 1, CONSOLE_UART_DRAIN_POLL_LIMIT);
+    log.ReadMany(base + kUARTFR, expected_polls, "the drain does not poll UARTFR until TXFE (or the limit)");
+    log.Write(base + kUARTCR, 0x000, "reprogramming does not begin by disabling the UART");
+    log.Write(base + kUARTIBRD, 0x36, "UARTIBRD not written 0x36 second");
+    log.Write(base + kUARTFBRD, 0x10, "UARTFBRD not written 0x10 third");
+    log.Write(base + kUARTLCRH, 0x70, "UARTLCR_H not written 0x70 after the divisors");
+    log.Write(base + kUARTECR, 0x000, "receive errors not cleared fifth");
+    log.Write(base + kUARTCR, 0x301, "the UART not enabled last with 0x301");
   }
   Require(log.AtEnd(), "InitConsoleUart made accesses beyond its sequence");
 }

@@ -13,21 +13,21 @@ namespace hii_build {
 
 // A record without scope: header, then the fields back to back.
 template <UINTN... N>
-constexpr auto Record(UINT8 OpCode, const ByteString<N> &...Fields) {
-  constexpr UINTN length = (2 + ... + N);
-  static_assert(length <= 0x7F, "an IFR record length has 7 bits");
-  return Concat(U8(OpCode), U8(static_cast<UINT8>(length)), Fields...);
+constexpr auto Record(UINT8 OpCode, const BYTE_STRING<N> &...Fields) {
+  constexpr UINTN LENGTH = (2 + ... + N);
+  static_assert(LENGTH <= 0x7F, "an IFR record length has 7 bits");
+  return Concat(U8(OpCode), U8(static_cast<UINT8>(LENGTH)), Fields...);
 }
 
-constexpr ByteString<2> End() { return Record(EFI_IFR_END_OP); }
+constexpr BYTE_STRING<2> End() { return Record(EFI_IFR_END_OP); }
 
 // Opener with its scope flag set, the contents, and the END that closes it.
 template <UINTN R, UINTN... N>
-constexpr auto Scope(const ByteString<R> &Opener, const ByteString<N> &...Contents) {
+constexpr auto Scope(const BYTE_STRING<R> &Opener, const BYTE_STRING<N> &...Contents) {
   static_assert(R >= 2, "a record has a 2-byte header");
-  ByteString<R> opened = Opener;
-  opened.Bytes[1] = static_cast<UINT8>(opened.Bytes[1] | EFI_IFR_FLAG_SCOPE);
-  return Concat(opened, Contents..., End());
+  BYTE_STRING<R> Opened = Opener;
+  Opened.Bytes[1] = static_cast<UINT8>(Opened.Bytes[1] | EFI_IFR_FLAG_SCOPE);
+  return Concat(Opened, Contents..., End());
 }
 
 // Statements and form structure ----------------------------------------------
@@ -39,7 +39,7 @@ constexpr auto FormSetRecord(const EFI_GUID &Guid, EFI_STRING_ID Title, EFI_STRI
 
 template <UINTN... N>
 constexpr auto FormSet(const EFI_GUID &Guid, EFI_STRING_ID Title, EFI_STRING_ID Help, const EFI_GUID &ClassGuid,
-                       const ByteString<N> &...Contents) {
+                       const BYTE_STRING<N> &...Contents) {
   return Scope(FormSetRecord(Guid, Title, Help, ClassGuid), Contents...);
 }
 
@@ -52,7 +52,7 @@ constexpr auto FormRecord(UINT16 FormId, EFI_STRING_ID Title) {
 }
 
 template <UINTN... N>
-constexpr auto Form(UINT16 FormId, EFI_STRING_ID Title, const ByteString<N> &...Contents) {
+constexpr auto Form(UINT16 FormId, EFI_STRING_ID Title, const BYTE_STRING<N> &...Contents) {
   return Scope(FormRecord(FormId, Title), Contents...);
 }
 
@@ -69,7 +69,7 @@ constexpr auto Text(EFI_STRING_ID Prompt, EFI_STRING_ID Help, EFI_STRING_ID Text
 
 // The condition comes first in the scope, then the statements it governs.
 template <UINTN C, UINTN... N>
-constexpr auto SuppressIf(const ByteString<C> &Condition, const ByteString<N> &...Statements) {
+constexpr auto SuppressIf(const BYTE_STRING<C> &Condition, const BYTE_STRING<N> &...Statements) {
   return Scope(Record(EFI_IFR_SUPPRESS_IF_OP), Condition, Statements...);
 }
 
@@ -80,13 +80,13 @@ constexpr auto Uint64(UINT64 Value) { return Record(EFI_IFR_UINT64_OP, Le64(Valu
 constexpr auto Equal() { return Record(EFI_IFR_EQUAL_OP); }
 
 // Record sizes as the IFR encoding defines them.
-static_assert(FormSetRecord(EFI_GUID{}, 0, 0, EFI_GUID{}).Size == 39);
-static_assert(DefaultStore(0, 0).Size == 6);
-static_assert(FormRecord(0, 0).Size == 6);
-static_assert(SubtitleRecord(0, 0, 0).Size == 7);
-static_assert(Text(0, 0, 0).Size == 8);
-static_assert(Record(EFI_IFR_SUPPRESS_IF_OP).Size == 2);
-static_assert(Uint64(0).Size == 10);
-static_assert(Equal().Size == 2 && End().Size == 2);
+static_assert(FormSetRecord(EFI_GUID{}, 0, 0, EFI_GUID{}).SIZE == 39);
+static_assert(DefaultStore(0, 0).SIZE == 6);
+static_assert(FormRecord(0, 0).SIZE == 6);
+static_assert(SubtitleRecord(0, 0, 0).SIZE == 7);
+static_assert(Text(0, 0, 0).SIZE == 8);
+static_assert(Record(EFI_IFR_SUPPRESS_IF_OP).SIZE == 2);
+static_assert(Uint64(0).SIZE == 10);
+static_assert(Equal().SIZE == 2 && End().SIZE == 2);
 
 }  // namespace hii_build

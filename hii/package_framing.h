@@ -10,7 +10,7 @@ namespace hii_build {
 // Header (bits 0..23 length including the header, bits 24..31 type), then
 // the body.
 template <UINTN N>
-constexpr ByteString<4 + N> Package(UINT8 Type, const ByteString<N> &Body) {
+constexpr BYTE_STRING<4 + N> Package(UINT8 Type, const BYTE_STRING<N> &Body) {
   static_assert(4 + N < (UINTN{1} << 24), "a package length has 24 bits");
   return Concat(Le32(static_cast<UINT32>(4 + N) | (static_cast<UINT32>(Type) << 24)), Body);
 }
@@ -18,7 +18,7 @@ constexpr ByteString<4 + N> Package(UINT8 Type, const ByteString<N> &Body) {
 // A package array: its own total length as a little-endian UINT32 (these
 // four bytes included), then the package.
 template <UINTN N>
-constexpr ByteString<4 + N> PackageArray(const ByteString<N> &Package) {
+constexpr BYTE_STRING<4 + N> PackageArray(const BYTE_STRING<N> &Package) {
   static_assert(4 + N <= 0xFFFFFFFFu, "an array length has 32 bits");
   return Concat(Le32(static_cast<UINT32>(4 + N)), Package);
 }

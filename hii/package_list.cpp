@@ -19,58 +19,58 @@ constexpr UINT64 MAX_LIST_LENGTH = 0xFFFFFFFFu;
 // end package) would not fit in 32 bits. Nothing past a length field is
 // read here, so a bad length is caught before any copying.
 bool SumPackageBytes(const UINT8 *const *Arrays, UINT32 *Total) {
-  UINT64 total = 0;
-  for (UINTN i = 0; Arrays[i] != nullptr; ++i) {
-    const UINT32 length = ReadLe32(Arrays[i]);
-    if (length < LENGTH_FIELD_SIZE) {
+  UINT64 Sum = 0;
+  for (UINTN Index = 0; Arrays[Index] != nullptr; ++Index) {
+    const UINT32 Length = ReadLe32(Arrays[Index]);
+    if (Length < LENGTH_FIELD_SIZE) {
       return false;
     }
-    total += length - LENGTH_FIELD_SIZE;
-    if (total + LIST_HEADER_SIZE + sizeof(END_PACKAGE) > MAX_LIST_LENGTH) {
+    Sum += Length - LENGTH_FIELD_SIZE;
+    if (Sum + LIST_HEADER_SIZE + sizeof(END_PACKAGE) > MAX_LIST_LENGTH) {
       return false;
     }
   }
-  *Total = static_cast<UINT32>(total);
+  *Total = static_cast<UINT32>(Sum);
   return true;
 }
 
 // Header, every array's package bytes back to back, end package.
 void FillPackageList(UINT8 *List, const EFI_GUID *PackageListGuid, UINT32 ListLength, const UINT8 *const *Arrays) {
   WriteGuid(List, PackageListGuid);
-  for (UINTN k = 0; k < 4; ++k) {
-    List[16 + k] = static_cast<UINT8>(ListLength >> (8 * k));
+  for (UINTN Byte = 0; Byte < 4; ++Byte) {
+    List[16 + Byte] = static_cast<UINT8>(ListLength >> (8 * Byte));
   }
-  UINT8 *position = List + LIST_HEADER_SIZE;
-  for (UINTN i = 0; Arrays[i] != nullptr; ++i) {
-    const UINT32 count = ReadLe32(Arrays[i]) - LENGTH_FIELD_SIZE;
-    CopyBytes(position, Arrays[i] + LENGTH_FIELD_SIZE, count);
-    position += count;
+  UINT8 *Position = List + LIST_HEADER_SIZE;
+  for (UINTN Index = 0; Arrays[Index] != nullptr; ++Index) {
+    const UINT32 Count = ReadLe32(Arrays[Index]) - LENGTH_FIELD_SIZE;
+    CopyBytes(Position, Arrays[Index] + LENGTH_FIELD_SIZE, Count);
+    Position += Count;
   }
-  CopyBytes(position, END_PACKAGE, sizeof(END_PACKAGE));
+  CopyBytes(Position, END_PACKAGE, sizeof(END_PACKAGE));
 }
 
 }  // namespace
 
 EFI_HII_HANDLE RegisterPackageArrays(const EFI_GUID *PackageListGuid, EFI_HANDLE DriverHandle,
                                      const UINT8 *const *Arrays) {
-  EFI_HII_DATABASE_PROTOCOL *database = gDatabaseProtocol;
-  UINT32 packages = 0;
-  if (database == nullptr || Arrays == nullptr || !SumPackageBytes(Arrays, &packages) || packages == 0) {
+  EFI_HII_DATABASE_PROTOCOL *Database = gDatabaseProtocol;
+  UINT32 Packages = 0;
+  if (Database == nullptr || Arrays == nullptr || !SumPackageBytes(Arrays, &Packages) || Packages == 0) {
     return nullptr;
   }
-  const UINT32 list_length = packages + LIST_HEADER_SIZE + sizeof(END_PACKAGE);
-  auto *list = static_cast<UINT8 *>(AllocateZeroed(list_length));
-  if (list == nullptr) {
+  const UINT32 ListLength = Packages + LIST_HEADER_SIZE + sizeof(END_PACKAGE);
+  auto *List = static_cast<UINT8 *>(AllocateZeroed(ListLength));
+  if (List == nullptr) {
     return nullptr;
   }
-  FillPackageList(list, PackageListGuid, list_length, Arrays);
+  FillPackageList(List, PackageListGuid, ListLength, Arrays);
 
-  EFI_HII_HANDLE handle = nullptr;
-  const EFI_STATUS status = database->NewPackageList(
-      database, reinterpret_cast<const EFI_HII_PACKAGE_LIST_HEADER *>(list), DriverHandle, &handle);
-  if (EFI_ERROR(status)) {
-    handle = nullptr;  // whatever the database left there
+  EFI_HII_HANDLE Handle = nullptr;
+  const EFI_STATUS Status = Database->NewPackageList(
+      Database, reinterpret_cast<const EFI_HII_PACKAGE_LIST_HEADER *>(List), DriverHandle, &Handle);
+  if (EFI_ERROR(Status)) {
+    Handle = nullptr;  // whatever the database left there
   }
-  FreeBuffer(list);
-  return handle;
+  FreeBuffer(List);
+  return Handle;
 }

@@ -32,6 +32,6 @@ constexpr const UINT8 *PackageArrayArgument(A Argument) {
 // missing terminator cannot run the walk off the list.
 template <typename... A>
 EFI_HII_HANDLE RegisterPagePackages(const EFI_GUID *PackageListGuid, EFI_HANDLE DriverHandle, A... Arrays) {
-  const UINT8 *const list[] = {PackageArrayArgument(Arrays)..., nullptr};
-  return RegisterPackageArrays(PackageListGuid, DriverHandle, list);
+  const UINT8 *const List[] = {PackageArrayArgument(Arrays)..., nullptr};
+  return RegisterPackageArrays(PackageListGuid, DriverHandle, List);
 }

@@ -85,7 +85,7 @@ constexpr PAGE_VALUE PageValueKept(const CHAR16 *Text) { return {Text, false, PA
 // The names --------------------------------------------------------------------
 
 #define PAGE_STRING_NAME(Name, Id, Text) inline constexpr EFI_STRING_ID STRING_##Name = Id;
-#define PAGE_ROW_NAMES(Name, Id, Label, Value)                \
+#define PAGE_ROW_NAMES(Name, Id, Label, Value)               \
   inline constexpr EFI_STRING_ID STRING_##Name##_LABEL = Id; \
   inline constexpr EFI_STRING_ID STRING_##Name##_VALUE = Id + 1;
 #define PAGE_NO_NAME()
@@ -97,7 +97,7 @@ PAGE_LINE_LIST(PAGE_STRING_NAME, PAGE_NO_NAME, PAGE_STRING_NAME, PAGE_ROW_NAMES,
 // The table -------------------------------------------------------------------
 
 enum PAGE_LINE_KIND : UINT8 {
-  PAGE_NO_LINE,     // a string only
+  PAGE_NO_LINE,  // a string only
   PAGE_SUBTITLE,
   PAGE_ROW,
   PAGE_HIDDEN_ROW,

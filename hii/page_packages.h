@@ -20,21 +20,19 @@ namespace hii_build {
 // in its scope.
 inline constexpr auto ALWAYS_TRUE = Scope(Uint64(0), Uint64(0), Equal());
 
-constexpr auto PageRow(const PAGE_LINE &Line) {
-  return Text(Line.Id, STRING_EMPTY, Line.Id + 1);
-}
+constexpr auto PageRow(const PAGE_LINE &Line) { return Text(Line.Id, STRING_EMPTY, Line.Id + 1); }
 
-constexpr void PutPageFormLines(ByteSink &Out) {
-  for (const PAGE_LINE &line : mPageLines) {
-    switch (line.Kind) {
+constexpr void PutPageFormLines(BYTE_SINK &Out) {
+  for (const PAGE_LINE &Line : mPageLines) {
+    switch (Line.Kind) {
       case PAGE_SUBTITLE:
-        Out.Put(Subtitle(line.Id));
+        Out.Put(Subtitle(Line.Id));
         break;
       case PAGE_ROW:
-        Out.Put(PageRow(line));
+        Out.Put(PageRow(Line));
         break;
       case PAGE_HIDDEN_ROW:
-        Out.Put(SuppressIf(ALWAYS_TRUE, PageRow(line)));
+        Out.Put(SuppressIf(ALWAYS_TRUE, PageRow(Line)));
         break;
       case PAGE_NO_LINE:
         break;
@@ -42,9 +40,9 @@ constexpr void PutPageFormLines(ByteSink &Out) {
   }
 }
 
-constexpr void PutPageStringBlocks(ByteSink &Out) {
-  for (EFI_STRING_ID id = 1; id <= PAGE_STRING_COUNT; ++id) {
-    PutUcs2Block(Out, PageStringText(id));
+constexpr void PutPageStringBlocks(BYTE_SINK &Out) {
+  for (EFI_STRING_ID Id = 1; Id <= PAGE_STRING_COUNT; ++Id) {
+    PutUcs2Block(Out, PageStringText(Id));
   }
   Out.PutByte(EFI_HII_SIBT_END);
 }
@@ -65,8 +63,8 @@ constexpr auto PageStringArray() {
 
 }  // namespace hii_build
 
-inline constexpr UINTN PAGE_FORM_ARRAY_LENGTH = decltype(hii_build::PageFormArray())::Size;
-inline constexpr UINTN PAGE_STRING_ARRAY_LENGTH = decltype(hii_build::PageStringArray())::Size;
+inline constexpr UINTN PAGE_FORM_ARRAY_LENGTH = decltype(hii_build::PageFormArray())::SIZE;
+inline constexpr UINTN PAGE_STRING_ARRAY_LENGTH = decltype(hii_build::PageStringArray())::SIZE;
 
 // The form set with its one form (form package).
 extern const UINT8 (&mPageFormPackage)[PAGE_FORM_ARRAY_LENGTH];

@@ -31,24 +31,24 @@ EFI_STATUS SetInLanguage(EFI_HII_STRING_PROTOCOL *Strings, EFI_HII_HANDLE HiiHan
 // language name. Empty entries are passed over.
 void SetInEachLanguage(EFI_HII_STRING_PROTOCOL *Strings, EFI_HII_HANDLE HiiHandle, EFI_STRING_ID StringId,
                        const CHAR16 *Text, CHAR8 *List, UINTN Limit) {
-  EFI_STRING_ID id = StringId;
-  UINTN cursor = 0;
-  while (cursor < Limit && List[cursor] != 0) {
-    UINTN end = cursor;
-    while (end < Limit && List[end] != ';' && List[end] != 0) {
-      ++end;
+  EFI_STRING_ID Id = StringId;
+  UINTN Cursor = 0;
+  while (Cursor < Limit && List[Cursor] != 0) {
+    UINTN End = Cursor;
+    while (End < Limit && List[End] != ';' && List[End] != 0) {
+      ++End;
     }
-    if (end == Limit) {
+    if (End == Limit) {
       return;
     }
-    const bool more = List[end] == ';';
-    List[end] = 0;
-    const CHAR8 *language = List + cursor;
-    cursor = more ? end + 1 : end;
-    if (language[0] == 0 || IsConfigLanguage(language)) {
+    const bool More = List[End] == ';';
+    List[End] = 0;
+    const CHAR8 *Language = List + Cursor;
+    Cursor = More ? End + 1 : End;
+    if (Language[0] == 0 || IsConfigLanguage(Language)) {
       continue;
     }
-    if (EFI_ERROR(SetInLanguage(Strings, HiiHandle, &id, language, Text))) {
+    if (EFI_ERROR(SetInLanguage(Strings, HiiHandle, &Id, Language, Text))) {
       return;
     }
   }
@@ -57,23 +57,23 @@ void SetInEachLanguage(EFI_HII_STRING_PROTOCOL *Strings, EFI_HII_HANDLE HiiHandl
 }  // namespace
 
 void SetPageString(EFI_HII_HANDLE HiiHandle, EFI_STRING_ID StringId, const CHAR16 *Text) {
-  EFI_HII_STRING_PROTOCOL *strings = gStringProtocol;
-  if (strings == nullptr) {
+  EFI_HII_STRING_PROTOCOL *Strings = gStringProtocol;
+  if (Strings == nullptr) {
     return;
   }
-  CHAR8 probe = 0;
-  UINTN size = 0;
-  if (strings->GetLanguages(strings, HiiHandle, &probe, &size) != EFI_BUFFER_TOO_SMALL) {
+  CHAR8 Probe = 0;
+  UINTN Size = 0;
+  if (Strings->GetLanguages(Strings, HiiHandle, &Probe, &Size) != EFI_BUFFER_TOO_SMALL) {
     return;
   }
-  const UINTN capacity = size;
-  auto *languages = static_cast<CHAR8 *>(AllocateZeroed(capacity));
-  if (languages == nullptr) {
+  const UINTN Capacity = Size;
+  auto *Languages = static_cast<CHAR8 *>(AllocateZeroed(Capacity));
+  if (Languages == nullptr) {
     return;
   }
-  if (!EFI_ERROR(strings->GetLanguages(strings, HiiHandle, languages, &size))) {
+  if (!EFI_ERROR(Strings->GetLanguages(Strings, HiiHandle, Languages, &Size))) {
     // The reported size may disagree with the buffer; read only what both allow.
-    SetInEachLanguage(strings, HiiHandle, StringId, Text, languages, size < capacity ? size : capacity);
+    SetInEachLanguage(Strings, HiiHandle, StringId, Text, Languages, Size < Capacity ? Size : Capacity);
   }
-  FreeBuffer(languages);
+  FreeBuffer(Languages);
 }

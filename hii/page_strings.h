@@ -21,11 +21,11 @@ constexpr const CHAR16 *PageLineText(const PAGE_LINE &Line, EFI_STRING_ID Id) {
 }
 
 constexpr EFI_STRING_ID CountPageStrings() {
-  EFI_STRING_ID count = 0;
-  for (const PAGE_LINE &line : mPageLines) {
-    count += (line.Text != nullptr) + IsPageRow(line);
+  EFI_STRING_ID Count = 0;
+  for (const PAGE_LINE &Line : mPageLines) {
+    Count += (Line.Text != nullptr) + IsPageRow(Line);
   }
-  return count;
+  return Count;
 }
 
 inline constexpr EFI_STRING_ID PAGE_STRING_COUNT = CountPageStrings();
@@ -33,12 +33,12 @@ inline constexpr EFI_STRING_ID PAGE_STRING_COUNT = CountPageStrings();
 // Each of the ids 1 to the number of strings given by one line: then no
 // string is missing, repeated or outside that range.
 constexpr bool PageStringIdsRunFromOne() {
-  for (EFI_STRING_ID id = 1; id <= PAGE_STRING_COUNT; ++id) {
-    UINTN lines = 0;
-    for (const PAGE_LINE &line : mPageLines) {
-      lines += PageLineText(line, id) != nullptr;
+  for (EFI_STRING_ID Id = 1; Id <= PAGE_STRING_COUNT; ++Id) {
+    UINTN Lines = 0;
+    for (const PAGE_LINE &Line : mPageLines) {
+      Lines += PageLineText(Line, Id) != nullptr;
     }
-    if (lines != 1) {
+    if (Lines != 1) {
       return false;
     }
   }
@@ -47,9 +47,9 @@ constexpr bool PageStringIdsRunFromOne() {
 static_assert(PageStringIdsRunFromOne(), "page string ids run 1, 2, 3, ... without gaps or repeats");
 
 constexpr const CHAR16 *PageStringText(EFI_STRING_ID Id) {
-  for (const PAGE_LINE &line : mPageLines) {
-    if (const CHAR16 *text = PageLineText(line, Id); text != nullptr) {
-      return text;
+  for (const PAGE_LINE &Line : mPageLines) {
+    if (const CHAR16 *Text = PageLineText(Line, Id); Text != nullptr) {
+      return Text;
     }
   }
   return nullptr;
@@ -58,9 +58,9 @@ constexpr const CHAR16 *PageStringText(EFI_STRING_ID Id) {
 // The row value that string Id is; when it is none, a value that is never
 // set and shows no component.
 constexpr PAGE_VALUE PageValueAt(EFI_STRING_ID Id) {
-  for (const PAGE_LINE &line : mPageLines) {
-    if (IsPageRow(line) && line.Id + 1 == Id) {
-      return line.Value;
+  for (const PAGE_LINE &Line : mPageLines) {
+    if (IsPageRow(Line) && Line.Id + 1 == Id) {
+      return Line.Value;
     }
   }
   return {};
@@ -69,11 +69,11 @@ constexpr PAGE_VALUE PageValueAt(EFI_STRING_ID Id) {
 // The value slots ---------------------------------------------------------------
 
 constexpr UINTN CountPageValueSlots() {
-  UINTN count = 0;
-  for (const PAGE_LINE &line : mPageLines) {
-    count += IsPageRow(line) && line.Value.Set;
+  UINTN Count = 0;
+  for (const PAGE_LINE &Line : mPageLines) {
+    Count += IsPageRow(Line) && Line.Value.Set;
   }
-  return count;
+  return Count;
 }
 
 inline constexpr UINTN PAGE_VALUE_SLOT_COUNT = CountPageValueSlots();
@@ -83,14 +83,14 @@ struct PAGE_VALUE_SLOTS {
 };
 
 constexpr PAGE_VALUE_SLOTS ListPageValueSlots() {
-  PAGE_VALUE_SLOTS slots = {};
-  UINTN count = 0;
-  for (EFI_STRING_ID id = 1; id <= PAGE_STRING_COUNT; ++id) {
-    if (PageValueAt(id).Set) {
-      slots.Ids[count++] = id;
+  PAGE_VALUE_SLOTS Slots = {};
+  UINTN Count = 0;
+  for (EFI_STRING_ID Id = 1; Id <= PAGE_STRING_COUNT; ++Id) {
+    if (PageValueAt(Id).Set) {
+      Slots.Ids[Count++] = Id;
     }
   }
-  return slots;
+  return Slots;
 }
 
 inline constexpr PAGE_VALUE_SLOTS PAGE_VALUE_SLOT_LIST = ListPageValueSlots();
@@ -111,24 +111,24 @@ struct PAGE_COMPONENT_ROWS {
 
 // Every row that shows a firmware component, in id order.
 constexpr PAGE_COMPONENT_ROWS ListPageComponentRows() {
-  PAGE_COMPONENT_ROWS rows = {};
-  UINTN count = 0;
-  for (EFI_STRING_ID id = 1; id <= PAGE_STRING_COUNT; ++id) {
-    const UINT32 component = PageValueAt(id).Component;
-    if (component != PAGE_NO_COMPONENT) {
-      rows.Rows[count++] = {static_cast<UINT8>(component), id};
+  PAGE_COMPONENT_ROWS Rows = {};
+  UINTN Count = 0;
+  for (EFI_STRING_ID Id = 1; Id <= PAGE_STRING_COUNT; ++Id) {
+    const UINT32 Component = PageValueAt(Id).Component;
+    if (Component != PAGE_NO_COMPONENT) {
+      Rows.Rows[Count++] = {static_cast<UINT8>(Component), Id};
     }
   }
-  return rows;
+  return Rows;
 }
 
 // Each component shown by one row: as many rows as components (a further
 // row would overrun the list above), and every component among them.
 constexpr bool EachComponentOnce() {
-  UINT32 shown = 0;
-  for (const PAGE_COMPONENT_ROW &row : ListPageComponentRows().Rows) {
-    shown |= 1u << row.Component;
+  UINT32 Shown = 0;
+  for (const PAGE_COMPONENT_ROW &Row : ListPageComponentRows().Rows) {
+    Shown |= 1u << Row.Component;
   }
-  return shown == (1u << FIRMWARE_COMPONENT_COUNT) - 1;
+  return Shown == (1u << FIRMWARE_COMPONENT_COUNT) - 1;
 }
 static_assert(EachComponentOnce(), "each firmware component has one row");

@@ -10,13 +10,13 @@
 namespace hii_build {
 
 // Block type, then the UCS-2 text with its terminating 0x0000.
-constexpr void PutUcs2Block(ByteSink &Out, const CHAR16 *Text) {
+constexpr void PutUcs2Block(BYTE_SINK &Out, const CHAR16 *Text) {
   Out.PutByte(EFI_HII_SIBT_STRING_UCS2);
-  UINTN i = 0;
+  UINTN Index = 0;
   do {
-    Out.PutByte(static_cast<UINT8>(Text[i]));
-    Out.PutByte(static_cast<UINT8>(Text[i] >> 8));
-  } while (Text[i++] != 0);
+    Out.PutByte(static_cast<UINT8>(Text[Index]));
+    Out.PutByte(static_cast<UINT8>(Text[Index] >> 8));
+  } while (Text[Index++] != 0);
 }
 
 // HdrSize, StringInfoOffset (both the header size: the blocks follow the
@@ -25,12 +25,12 @@ constexpr void PutUcs2Block(ByteSink &Out, const CHAR16 *Text) {
 template <UINTN L>
 constexpr auto StringPackageHeader(const CHAR8 (&Language)[L], EFI_STRING_ID LanguageName) {
   static_assert(L >= 2, "the language tag is not empty");
-  constexpr UINT32 header_size = 46 + L;
-  ByteString<L> tag;
-  for (UINTN i = 0; i < L; ++i) {
-    tag.Bytes[i] = static_cast<UINT8>(Language[i]);
+  constexpr UINT32 HEADER_SIZE = 46 + L;
+  BYTE_STRING<L> Tag;
+  for (UINTN Index = 0; Index < L; ++Index) {
+    Tag.Bytes[Index] = static_cast<UINT8>(Language[Index]);
   }
-  return Concat(Le32(header_size), Le32(header_size), ByteString<32>{}, Le16(LanguageName), tag);
+  return Concat(Le32(HEADER_SIZE), Le32(HEADER_SIZE), BYTE_STRING<32>{}, Le16(LanguageName), Tag);
 }
 
 }  // namespace hii_build

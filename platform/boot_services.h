@@ -15,6 +15,8 @@ struct EFI_CONFIGURATION_TABLE;
 struct EFI_MEMORY_DESCRIPTOR;
 struct EFI_OPEN_PROTOCOL_INFORMATION_ENTRY;
 
+// UEFI's enumerations keep UEFI's CamelCase enumerators.
+// NOLINTBEGIN(readability-identifier-naming)
 enum EFI_ALLOCATE_TYPE : UINT32 { AllocateAnyPages, AllocateMaxAddress, AllocateAddress, MaxAllocateType };
 
 enum EFI_MEMORY_TYPE : UINT32 {
@@ -41,6 +43,7 @@ enum EFI_TIMER_DELAY : UINT32 { TimerCancel, TimerPeriodic, TimerRelative };
 enum EFI_INTERFACE_TYPE : UINT32 { EFI_NATIVE_INTERFACE };
 
 enum EFI_LOCATE_SEARCH_TYPE : UINT32 { AllHandles, ByRegisterNotify, ByProtocol };
+// NOLINTEND(readability-identifier-naming)
 
 using EFI_EVENT_NOTIFY = void(EFIAPI *)(EFI_EVENT Event, void *Context);
 
@@ -61,8 +64,8 @@ struct EFI_BOOT_SERVICES {
   EFI_STATUS(EFIAPI *FreePool)(void *Buffer);
 
   // Events and timers
-  EFI_STATUS(EFIAPI *CreateEvent)(UINT32 Type, EFI_TPL NotifyTpl, EFI_EVENT_NOTIFY NotifyFunction,
-                                  void *NotifyContext, EFI_EVENT *Event);
+  EFI_STATUS(EFIAPI *CreateEvent)(UINT32 Type, EFI_TPL NotifyTpl, EFI_EVENT_NOTIFY NotifyFunction, void *NotifyContext,
+                                  EFI_EVENT *Event);
   EFI_STATUS(EFIAPI *SetTimer)(EFI_EVENT Event, EFI_TIMER_DELAY Type, UINT64 TriggerTime);
   EFI_STATUS(EFIAPI *WaitForEvent)(UINTN NumberOfEvents, EFI_EVENT *Event, UINTN *Index);
   EFI_STATUS(EFIAPI *SignalEvent)(EFI_EVENT Event);
@@ -85,9 +88,8 @@ struct EFI_BOOT_SERVICES {
   EFI_STATUS(EFIAPI *InstallConfigurationTable)(const EFI_GUID *Guid, void *Table);
 
   // Image services
-  EFI_STATUS(EFIAPI *LoadImage)(BOOLEAN BootPolicy, EFI_HANDLE ParentImageHandle,
-                                EFI_DEVICE_PATH_PROTOCOL *DevicePath, void *SourceBuffer, UINTN SourceSize,
-                                EFI_HANDLE *ImageHandle);
+  EFI_STATUS(EFIAPI *LoadImage)(BOOLEAN BootPolicy, EFI_HANDLE ParentImageHandle, EFI_DEVICE_PATH_PROTOCOL *DevicePath,
+                                void *SourceBuffer, UINTN SourceSize, EFI_HANDLE *ImageHandle);
   EFI_STATUS(EFIAPI *StartImage)(EFI_HANDLE ImageHandle, UINTN *ExitDataSize, CHAR16 **ExitData);
   EFI_STATUS(EFIAPI *Exit)(EFI_HANDLE ImageHandle, EFI_STATUS ExitStatus, UINTN ExitDataSize, CHAR16 *ExitData);
   EFI_STATUS(EFIAPI *UnloadImage)(EFI_HANDLE ImageHandle);
@@ -110,13 +112,12 @@ struct EFI_BOOT_SERVICES {
   EFI_STATUS(EFIAPI *CloseProtocol)(EFI_HANDLE Handle, const EFI_GUID *Protocol, EFI_HANDLE AgentHandle,
                                     EFI_HANDLE ControllerHandle);
   EFI_STATUS(EFIAPI *OpenProtocolInformation)(EFI_HANDLE Handle, const EFI_GUID *Protocol,
-                                              EFI_OPEN_PROTOCOL_INFORMATION_ENTRY **EntryBuffer,
-                                              UINTN *EntryCount);
+                                              EFI_OPEN_PROTOCOL_INFORMATION_ENTRY **EntryBuffer, UINTN *EntryCount);
 
   // Library services
   EFI_STATUS(EFIAPI *ProtocolsPerHandle)(EFI_HANDLE Handle, EFI_GUID ***ProtocolBuffer, UINTN *ProtocolBufferCount);
-  EFI_STATUS(EFIAPI *LocateHandleBuffer)(EFI_LOCATE_SEARCH_TYPE SearchType, const EFI_GUID *Protocol,
-                                         void *SearchKey, UINTN *NoHandles, EFI_HANDLE **Buffer);
+  EFI_STATUS(EFIAPI *LocateHandleBuffer)(EFI_LOCATE_SEARCH_TYPE SearchType, const EFI_GUID *Protocol, void *SearchKey,
+                                         UINTN *NoHandles, EFI_HANDLE **Buffer);
   EFI_STATUS(EFIAPI *LocateProtocol)(const EFI_GUID *Protocol, void *Registration, void **Interface);
   EFI_STATUS(EFIAPI *InstallMultipleProtocolInterfaces)(EFI_HANDLE *Handle, ...);
   EFI_STATUS(EFIAPI *UninstallMultipleProtocolInterfaces)(EFI_HANDLE Handle, ...);

@@ -119,8 +119,7 @@ struct EFI_HII_DATABASE_PROTOCOL {
   EFI_STATUS(EFIAPI *UpdatePackageList)(const EFI_HII_DATABASE_PROTOCOL *This, EFI_HII_HANDLE Handle,
                                         const EFI_HII_PACKAGE_LIST_HEADER *PackageList);
   EFI_STATUS(EFIAPI *ListPackageLists)(const EFI_HII_DATABASE_PROTOCOL *This, UINT8 PackageType,
-                                       const EFI_GUID *PackageGuid, UINTN *HandleBufferLength,
-                                       EFI_HII_HANDLE *Handle);
+                                       const EFI_GUID *PackageGuid, UINTN *HandleBufferLength, EFI_HII_HANDLE *Handle);
   EFI_STATUS(EFIAPI *ExportPackageLists)(const EFI_HII_DATABASE_PROTOCOL *This, EFI_HII_HANDLE Handle,
                                          UINTN *BufferSize, EFI_HII_PACKAGE_LIST_HEADER *Buffer);
   EFI_STATUS(EFIAPI *RegisterPackageNotify)(const EFI_HII_DATABASE_PROTOCOL *This, UINT8 PackageType,
@@ -142,14 +141,13 @@ struct EFI_HII_STRING_PROTOCOL {
   EFI_STATUS(EFIAPI *NewString)(const EFI_HII_STRING_PROTOCOL *This, EFI_HII_HANDLE PackageList,
                                 EFI_STRING_ID *StringId, const CHAR8 *Language, const CHAR16 *LanguageName,
                                 const CHAR16 *String, const EFI_FONT_INFO *StringFontInfo);
-  EFI_STATUS(EFIAPI *GetString)(const EFI_HII_STRING_PROTOCOL *This, const CHAR8 *Language,
-                                EFI_HII_HANDLE PackageList, EFI_STRING_ID StringId, CHAR16 *String,
-                                UINTN *StringSize, EFI_FONT_INFO **StringFontInfo);
-  EFI_STATUS(EFIAPI *SetString)(const EFI_HII_STRING_PROTOCOL *This, EFI_HII_HANDLE PackageList,
-                                EFI_STRING_ID StringId, const CHAR8 *Language, const CHAR16 *String,
-                                const EFI_FONT_INFO *StringFontInfo);
-  EFI_STATUS(EFIAPI *GetLanguages)(const EFI_HII_STRING_PROTOCOL *This, EFI_HII_HANDLE PackageList,
-                                   CHAR8 *Languages, UINTN *LanguagesSize);
+  EFI_STATUS(EFIAPI *GetString)(const EFI_HII_STRING_PROTOCOL *This, const CHAR8 *Language, EFI_HII_HANDLE PackageList,
+                                EFI_STRING_ID StringId, CHAR16 *String, UINTN *StringSize,
+                                EFI_FONT_INFO **StringFontInfo);
+  EFI_STATUS(EFIAPI *SetString)(const EFI_HII_STRING_PROTOCOL *This, EFI_HII_HANDLE PackageList, EFI_STRING_ID StringId,
+                                const CHAR8 *Language, const CHAR16 *String, const EFI_FONT_INFO *StringFontInfo);
+  EFI_STATUS(EFIAPI *GetLanguages)(const EFI_HII_STRING_PROTOCOL *This, EFI_HII_HANDLE PackageList, CHAR8 *Languages,
+                                   UINTN *LanguagesSize);
   EFI_STATUS(EFIAPI *GetSecondaryLanguages)(const EFI_HII_STRING_PROTOCOL *This, EFI_HII_HANDLE PackageList,
                                             const CHAR8 *PrimaryLanguage, CHAR8 *SecondaryLanguages,
                                             UINTN *SecondaryLanguagesSize);

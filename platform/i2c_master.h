@@ -25,8 +25,8 @@ struct EFI_I2C_REQUEST_PACKET {
 };
 static_assert(sizeof(EFI_I2C_REQUEST_PACKET) == 24, "one-operation request packet");
 
-constexpr UINTN I2cRequestPacketSize(UINTN operations) {
-  return sizeof(UINTN) + operations * sizeof(EFI_I2C_OPERATION);
+constexpr UINTN I2cRequestPacketSize(UINTN Operations) {
+  return sizeof(UINTN) + Operations * sizeof(EFI_I2C_OPERATION);
 }
 static_assert(I2cRequestPacketSize(2) == 40, "two-operation request packet");
 

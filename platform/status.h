@@ -10,7 +10,8 @@ using EFI_STATUS = UINTN;
 
 inline constexpr EFI_STATUS EFI_ERROR_BIT = 0x8000000000000000ULL;
 
-constexpr EFI_STATUS EfiErrorCode(UINTN code) { return EFI_ERROR_BIT | code; }
+constexpr EFI_STATUS EfiErrorCode(UINTN Code) { return EFI_ERROR_BIT | Code; }
+// NOLINTNEXTLINE(readability-identifier-naming): UEFI's name (a macro there)
 constexpr bool EFI_ERROR(EFI_STATUS status) { return (status & EFI_ERROR_BIT) != 0; }
 
 // The constants, from the one list of status codes.

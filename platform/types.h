@@ -65,8 +65,8 @@ struct EFI_TIME {
   UINT8 Pad2;
 };
 static_assert(sizeof(EFI_TIME) == 16, "EFI_TIME layout");
-static_assert(offsetof(EFI_TIME, Month) == 2 && offsetof(EFI_TIME, Day) == 3 &&
-                  offsetof(EFI_TIME, Hour) == 4 && offsetof(EFI_TIME, Minute) == 5,
+static_assert(offsetof(EFI_TIME, Month) == 2 && offsetof(EFI_TIME, Day) == 3 && offsetof(EFI_TIME, Hour) == 4 &&
+                  offsetof(EFI_TIME, Minute) == 5,
               "EFI_TIME field offsets");
 
 struct EFI_TABLE_HEADER {

@@ -31,13 +31,13 @@ cov=$(tool llvm-cov)
 cmake --build "$build" --parallel "${JOBS:-2}"
 
 # Every test process (the test programs, and the page simulators the CLI
-# test starts) writes its own raw profile. The fuzz smoke runs and the
-# emulator run measure nothing here.
+# test starts) writes its own raw profile. The fuzz smoke runs, the
+# emulator run and the style checks measure nothing here.
 profiles=$build/coverage-profiles
 rm -rf "$profiles"
 mkdir -p "$profiles"
 LLVM_PROFILE_FILE="$profiles/%p-%m.profraw" \
-  ctest --test-dir "$build" --output-on-failure -j "${JOBS:-2}" -LE '^(fuzz|emulator)$'
+  ctest --test-dir "$build" --output-on-failure -j "${JOBS:-2}" -LE '^(fuzz|emulator|style)$'
 "$profdata" merge -sparse -o "$build/coverage.profdata" "$profiles"/*.profraw
 
 # The instrumented programs the tests ran: every host executable except the

@@ -31,7 +31,8 @@ EXCLUDED = [
 # "#!" first line takes "#".
 COMMENTS = [
     (("*.cpp", "*.h", "*.cpp.in", "*.h.in"), "// {}"),
-    (("*.py", "*.sh", "*.cmake", "CMakeLists.txt", "*.board", ".gitignore"), "# {}"),
+    (("*.py", "*.sh", "*.cmake", "CMakeLists.txt", "*.board", ".gitignore", ".clang-format",
+      ".clang-tidy"), "# {}"),
     (("*.md",), "<!-- {} -->"),
 ]
 # Build outputs when the tree is walked without git (as .gitignore has them).
@@ -43,13 +44,15 @@ def source_files():
     if os.path.exists(os.path.join(ROOT, ".git")):     # a folder, or a file in a worktree
         listed = subprocess.run(["git", "ls-files", "-z", "--cached", "--others", "--exclude-standard"],
                                 cwd=ROOT, check=True, capture_output=True).stdout
-        return sorted(name for name in set(listed.decode().split("\0"))
-                      if name and os.path.isfile(os.path.join(ROOT, name)))
-    found = []
-    for folder, dirs, names in os.walk(ROOT):
-        dirs[:] = [d for d in dirs if not any(fnmatch.fnmatch(d, p) for p in NOT_SOURCE_DIRS)]
-        found += [os.path.relpath(os.path.join(folder, name), ROOT) for name in names]
-    return sorted(found)
+        names = set(listed.decode().split("\0"))
+    else:
+        names = set()
+        for folder, dirs, files in os.walk(ROOT):
+            dirs[:] = [d for d in dirs if not any(fnmatch.fnmatch(d, p) for p in NOT_SOURCE_DIRS)]
+            names.update(os.path.relpath(os.path.join(folder, name), ROOT) for name in files)
+    # A symbolic link is judged by the file it names, which is listed itself.
+    return sorted(name for name in names
+                  if name and os.path.isfile(os.path.join(ROOT, name)) and not os.path.islink(os.path.join(ROOT, name)))
 
 
 def matches(path, patterns):

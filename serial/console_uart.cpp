@@ -16,7 +16,7 @@ constexpr UINT32 UARTCR = 0x30;
 
 constexpr UINT32 UARTFR_TXFE = 0x80;
 
-struct RegisterValue {
+struct REGISTER_VALUE {
   UINT32 Offset;
   UINT32 Mask;
   UINT32 Value;
@@ -24,7 +24,7 @@ struct RegisterValue {
 
 // The already-configured test, in read order: enabled, then 8N1 with FIFOs,
 // then divisor 54 + 16/64. Only UARTEN of the control register counts.
-constexpr RegisterValue kConfiguredChecks[] = {
+constexpr REGISTER_VALUE CONFIGURED_CHECKS[] = {
     {UARTCR, 0x00000001, 0x00000001},
     {UARTLCR_H, 0xFFFFFFFF, 0x70},
     {UARTIBRD, 0xFFFFFFFF, 0x36},
@@ -33,14 +33,14 @@ constexpr RegisterValue kConfiguredChecks[] = {
 
 // Reprogramming, in write order: disable, divisors, then line control
 // (which latches the divisors), clear receive errors, enable UART/TX/RX.
-constexpr RegisterValue kProgramSequence[] = {
-    {UARTCR, 0, 0x000},  {UARTIBRD, 0, 0x36}, {UARTFBRD, 0, 0x10},
-    {UARTLCR_H, 0, 0x70}, {UARTECR, 0, 0x00}, {UARTCR, 0, 0x301},
+constexpr REGISTER_VALUE PROGRAM_SEQUENCE[] = {
+    {UARTCR, 0, 0x000},   {UARTIBRD, 0, 0x36}, {UARTFBRD, 0, 0x10},
+    {UARTLCR_H, 0, 0x70}, {UARTECR, 0, 0x00},  {UARTCR, 0, 0x301},
 };
 
-bool AlreadyConfigured(UINTN base) {
-  for (const RegisterValue &check : kConfiguredChecks) {
-    if ((RegRead32(base + check.Offset) & check.Mask) != check.Value) {
+bool AlreadyConfigured(UINTN Base) {
+  for (const REGISTER_VALUE &Check : CONFIGURED_CHECKS) {
+    if ((RegRead32(Base + Check.Offset) & Check.Mask) != Check.Value) {
       return false;
     }
   }
@@ -49,9 +49,9 @@ bool AlreadyConfigured(UINTN base) {
 
 // Waits for the transmit FIFO to empty so no queued character is cut short,
 // giving up after CONSOLE_UART_DRAIN_POLL_LIMIT reads.
-void WaitForTransmitDrain(UINTN base) {
-  for (UINT32 poll = 0; poll < CONSOLE_UART_DRAIN_POLL_LIMIT; ++poll) {
-    if ((RegRead32(base + UARTFR) & UARTFR_TXFE) != 0) {
+void WaitForTransmitDrain(UINTN Base) {
+  for (UINT32 Poll = 0; Poll < CONSOLE_UART_DRAIN_POLL_LIMIT; ++Poll) {
+    if ((RegRead32(Base + UARTFR) & UARTFR_TXFE) != 0) {
       return;
     }
   }
@@ -60,12 +60,12 @@ void WaitForTransmitDrain(UINTN base) {
 }  // namespace
 
 void InitConsoleUart() {
-  const UINTN base = CONSOLE_UART_BASE;
-  if (AlreadyConfigured(base)) {
+  const UINTN Base = CONSOLE_UART_BASE;
+  if (AlreadyConfigured(Base)) {
     return;
   }
-  WaitForTransmitDrain(base);
-  for (const RegisterValue &write : kProgramSequence) {
-    RegWrite32(base + write.Offset, write.Value);
+  WaitForTransmitDrain(Base);
+  for (const REGISTER_VALUE &Write : PROGRAM_SEQUENCE) {
+    RegWrite32(Base + Write.Offset, Write.Value);
   }
 }

@@ -22,7 +22,7 @@ struct ControllerWiring {
 };
 
 const std::vector<ControllerWiring> &BoardWiring() {
-  static const std::vector<ControllerWiring> wiring = {
+  static const std::vector<ControllerWiring> kWiring = {
       {0, {{1, 14}, {25, 42}}},  // lines 0..13, then 14..31
       {1, {{15, 24}}},           // lines 0..9
       {2, {}},                   // no board pin
@@ -31,7 +31,7 @@ const std::vector<ControllerWiring> &BoardWiring() {
       {5, {{107, 138}}},         // all 32 lines
       {6, {{139, 155}}},         // lines 0..16
   };
-  return wiring;
+  return kWiring;
 }
 
 }  // namespace

@@ -40,9 +40,9 @@ HandleDatabase::Record *HandleDatabase::Find(EFI_HANDLE handle) const {
 bool HandleDatabase::IsHandle(EFI_HANDLE handle) const { return handle != nullptr && Find(handle) != nullptr; }
 
 void HandleDatabase::Drop(Record *record) {
-  handles_.erase(std::remove_if(handles_.begin(), handles_.end(),
-                                [record](const auto &r) { return r.get() == record; }),
-                 handles_.end());
+  handles_.erase(
+      std::remove_if(handles_.begin(), handles_.end(), [record](const auto &r) { return r.get() == record; }),
+      handles_.end());
 }
 
 EFI_STATUS HandleDatabase::Install(EFI_HANDLE *handle, const EFI_GUID *protocol, void *interface) {

@@ -20,8 +20,8 @@ class HandleDatabase {
   EFI_STATUS HandleProtocol(EFI_HANDLE handle, const EFI_GUID *protocol, void **interface) const;
   EFI_STATUS LocateProtocol(const EFI_GUID *protocol, void **interface) const;
   // Handles are returned in a pool buffer that the caller frees.
-  EFI_STATUS LocateHandleBuffer(Pool &pool, EFI_LOCATE_SEARCH_TYPE type, const EFI_GUID *protocol,
-                                UINTN *count, EFI_HANDLE **buffer) const;
+  EFI_STATUS LocateHandleBuffer(Pool &pool, EFI_LOCATE_SEARCH_TYPE type, const EFI_GUID *protocol, UINTN *count,
+                                EFI_HANDLE **buffer) const;
 
   // Whether some handle already carries exactly this device path.
   bool DevicePathInstalled(const EFI_DEVICE_PATH_PROTOCOL *path) const;

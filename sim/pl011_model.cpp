@@ -3,8 +3,7 @@
 
 namespace sim {
 
-void Pl011Model::Configure(UINT32 control, UINT32 line_control, UINT32 integer_divisor,
-                           UINT32 fractional_divisor) {
+void Pl011Model::Configure(UINT32 control, UINT32 line_control, UINT32 integer_divisor, UINT32 fractional_divisor) {
   cr = control;
   lcr_h = line_control;
   ibrd = integer_divisor;
@@ -24,7 +23,7 @@ UINT32 Pl011Model::Read(UINTN offset) {
       return ibrd;
     case kUARTFBRD:
       return fbrd;
-    case kUARTLCR_H:
+    case kUARTLCRH:
       return lcr_h;
     case kUARTCR:
       return cr;
@@ -44,7 +43,7 @@ void Pl011Model::Write(UINTN offset, UINT32 value) {
     case kUARTFBRD:
       fbrd = value & 0x3F;
       break;
-    case kUARTLCR_H:
+    case kUARTLCRH:
       lcr_h = value & 0xFF;
       break;
     case kUARTCR:

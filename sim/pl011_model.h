@@ -13,7 +13,7 @@ namespace sim {
 class Pl011Model : public RegisterDevice {
  public:
   static constexpr UINTN kUARTDR = 0x00, kUARTRSR = 0x04, kUARTFR = 0x18, kUARTIBRD = 0x24, kUARTFBRD = 0x28,
-                         kUARTLCR_H = 0x2C, kUARTCR = 0x30;
+                         kUARTLCRH = 0x2C, kUARTCR = 0x30;
   static constexpr UINT32 kTXFE = 0x80, kRXFE = 0x10, kBUSY = 0x08;
   static constexpr std::int64_t kNeverDrains = -1;
 

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: BSD-2-Clause-Patent
 #include "sim/register_bus.h"
 
-#include "sim/stack_probe.h"
-
 #include <cstdio>
 
 #include "sim/call_log.h"
+#include "sim/stack_probe.h"
 #include "text/register_hook.h"
 
 namespace sim {
@@ -25,7 +24,7 @@ void HookWrite(UINTN address, UINT32 value, const void *frame) {
   g_current_bus->Write(address, value);
 }
 
-constexpr RegisterBusHook kDriverAccess{HookRead, HookWrite};
+constexpr REGISTER_BUS_HOOK kDriverAccess{HookRead, HookWrite};
 
 std::string Hex(UINTN value) {
   char text[24];
@@ -72,9 +71,8 @@ void RegisterBus::Record(bool write, UINTN address, UINT32 value, const Window *
   }
   log_.push_back(RegisterAccess{write, address, value, 1});
   if (trace_ != nullptr) {
-    std::string where = window != nullptr && !window->name.empty()
-                            ? window->name + "+" + Hex(address - window->base)
-                            : Hex(address);
+    std::string where =
+        window != nullptr && !window->name.empty() ? window->name + "+" + Hex(address - window->base) : Hex(address);
     trace_->Note(write ? "REG.Write" : "REG.Read", where + (write ? " <- " : " -> ") + Hex(value));
   }
 }

@@ -7,29 +7,29 @@ namespace sim {
 
 namespace {
 
-bool gArmed = false;
-std::uintptr_t gEntryStack = 0;
-std::uintptr_t gDeepestStack = 0;
+bool g_armed = false;
+std::uintptr_t g_entry_stack = 0;
+std::uintptr_t g_deepest_stack = 0;
 
 }  // namespace
 
-void ArmStackProbe(const void *entryStack) {
-  gEntryStack = reinterpret_cast<std::uintptr_t>(entryStack);
-  gDeepestStack = gEntryStack;
-  gArmed = true;
+void ArmStackProbe(const void *entry_stack) {
+  g_entry_stack = reinterpret_cast<std::uintptr_t>(entry_stack);
+  g_deepest_stack = g_entry_stack;
+  g_armed = true;
 }
 
-void DisarmStackProbe() { gArmed = false; }
+void DisarmStackProbe() { g_armed = false; }
 
-bool StackProbeArmed() { return gArmed; }
+bool StackProbeArmed() { return g_armed; }
 
-void NoteDriverStack(const void *callerStack) {
-  const auto at = reinterpret_cast<std::uintptr_t>(callerStack);
-  if (gArmed && at < gDeepestStack) {
-    gDeepestStack = at;
+void NoteDriverStack(const void *caller_stack) {
+  const auto at = reinterpret_cast<std::uintptr_t>(caller_stack);
+  if (g_armed && at < g_deepest_stack) {
+    g_deepest_stack = at;
   }
 }
 
-std::size_t DriverStackDepth() { return gEntryStack - gDeepestStack; }
+std::size_t DriverStackDepth() { return g_entry_stack - g_deepest_stack; }
 
 }  // namespace sim

@@ -16,15 +16,15 @@ namespace sim {
 EFI_STATUS RunEntryWithStackProbe(EFI_HANDLE ImageHandle, EFI_SYSTEM_TABLE *SystemTable);
 
 // Starts a measurement from the entry's caller stack pointer; ends it.
-void ArmStackProbe(const void *entryStack);
+void ArmStackProbe(const void *entry_stack);
 void DisarmStackProbe();
 
 // Whether a measurement is running.
 bool StackProbeArmed();
 
 // Notes a call from the driver into the simulator whose caller's stack
-// pointer was at `callerStack`. Does nothing when the probe is not armed.
-void NoteDriverStack(const void *callerStack);
+// pointer was at `caller_stack`. Does nothing when the probe is not armed.
+void NoteDriverStack(const void *caller_stack);
 
 // The caller's stack pointer of the function that calls this, given the
 // frame address of that function (frame pointer and return address above

@@ -32,9 +32,9 @@ UINTN FormatAsciiList(CHAR8 *Buffer, UINTN Size, const CHAR8 *Format, FORMAT_ARG
 // instantiation only fills a slot array on the stack.
 template <typename... ARGS>
 inline UINTN FormatAscii(CHAR8 *Buffer, UINTN Size, const CHAR8 *Format, ARGS... Args) {
-  const UINT64 slots[sizeof...(ARGS) + 1] = {FormatSlot(Args)..., 0};
-  FORMAT_ARGS list = {slots, sizeof...(ARGS), 0};
-  return FormatAsciiList(Buffer, Size, Format, &list);
+  const UINT64 Slots[sizeof...(ARGS) + 1] = {FormatSlot(Args)..., 0};
+  FORMAT_ARGS List = {Slots, sizeof...(ARGS), 0};
+  return FormatAsciiList(Buffer, Size, Format, &List);
 }
 
 // The engine's nested entry: FormatAscii into a FORMAT_SCRATCH_SIZE buffer.

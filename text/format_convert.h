@@ -12,11 +12,11 @@
 inline constexpr UINTN NUMBER_DIGITS_MAX = 20;
 
 struct NUMBER_TEXT {
-  CHAR8 Sign;            // '-', '+', ' ' or 0 for none
-  BOOLEAN Grouped;       // a ',' between groups of three digits
-  UINT8 DigitCount;      // 0..NUMBER_DIGITS_MAX
-  INT64 Length;          // digits, commas and sign
-  INT64 Field;           // Length plus the leading zeros
+  CHAR8 Sign;                       // '-', '+', ' ' or 0 for none
+  BOOLEAN Grouped;                  // a ',' between groups of three digits
+  UINT8 DigitCount;                 // 0..NUMBER_DIGITS_MAX
+  INT64 Length;                     // digits, commas and sign
+  INT64 Field;                      // Length plus the leading zeros
   CHAR8 Digits[NUMBER_DIGITS_MAX];  // the last DigitCount hold the digits
 };
 
@@ -47,17 +47,17 @@ inline CHAR8 *StoreDecimal(UINT64 Value, CHAR8 *At) {
 // returns their count. Base 16 by shifts (upper-case digits), base 10 by a
 // constant divisor, which an optimising compiler turns into a multiply.
 inline UINT8 StoreDigits(UINT64 Value, BOOLEAN Hex, CHAR8 *End) {
-  CHAR8 *at = End;
+  CHAR8 *At = End;
   if (Hex) {
     do {
-      const UINT8 digit = static_cast<UINT8>(Value & 0xF);
-      *--at = static_cast<CHAR8>(digit < 10 ? '0' + digit : 'A' - 10 + digit);
+      const UINT8 Digit = static_cast<UINT8>(Value & 0xF);
+      *--At = static_cast<CHAR8>(Digit < 10 ? '0' + Digit : 'A' - 10 + Digit);
       Value >>= 4;
     } while (Value != 0);
   } else {
-    at = StoreDecimal(Value, at);
+    At = StoreDecimal(Value, At);
   }
-  return static_cast<UINT8>(End - at);
+  return static_cast<UINT8>(End - At);
 }
 
 // The sign and digits of a d u x X p directive's number for the argument
@@ -67,23 +67,23 @@ inline void ConvertSignAndDigits(UINT64 Slot, UINT32 Flags, NUMBER_TEXT *Number)
   // ' ' with the space flag, else none.
   static_assert(FORMAT_PLUS == 2 && FORMAT_SPACE == 4, "the sign table is indexed by these two flags");
   constexpr CHAR8 SIGN_BY_FLAGS[4] = {0, '+', ' ', '+'};
-  UINT64 value = Slot;
-  CHAR8 sign = SIGN_BY_FLAGS[(Flags >> 1) & 3];
+  UINT64 Value = Slot;
+  CHAR8 Sign = SIGN_BY_FLAGS[(Flags >> 1) & 3];
   if ((Flags & (FORMAT_HEX | FORMAT_UNSIGNED)) == 0) {
     // Signed decimal: a 32-bit argument is its slot's low half, sign-extended.
     if ((Flags & FORMAT_LONG) == 0) {
-      value = static_cast<UINT64>(static_cast<INT64>(static_cast<INT32>(static_cast<UINT32>(Slot))));
+      Value = static_cast<UINT64>(static_cast<INT64>(static_cast<INT32>(static_cast<UINT32>(Slot))));
     }
-    if (static_cast<INT64>(value) < 0) {
-      sign = '-';
-      value = 0 - value;  // the magnitude, exact even for the most negative value
+    if (static_cast<INT64>(Value) < 0) {
+      Sign = '-';
+      Value = 0 - Value;  // the magnitude, exact even for the most negative value
     }
   } else if ((Flags & FORMAT_LONG) == 0) {
-    value = static_cast<UINT32>(Slot);
+    Value = static_cast<UINT32>(Slot);
   }
-  const UINT8 count = StoreDigits(value, (Flags & FORMAT_HEX) != 0, Number->Digits + NUMBER_DIGITS_MAX);
-  Number->Sign = sign;
-  Number->DigitCount = count;
+  const UINT8 Count = StoreDigits(Value, (Flags & FORMAT_HEX) != 0, Number->Digits + NUMBER_DIGITS_MAX);
+  Number->Sign = Sign;
+  Number->DigitCount = Count;
 }
 
 // The number text of a d u x X p directive for the argument slot: sign
@@ -105,22 +105,22 @@ void ConvertNumber(UINT64 Slot, const FORMAT_SPEC *Spec, NUMBER_TEXT *Number);
 // bytes are tested in blocks of 16 so the limit is checked once per block.
 FORMAT_SPEED_INLINE UINTN TextLength(const CHAR8 *Text, UINTN Limit) {
   constexpr UINTN BLOCK = 16;
-  UINTN length = 0;
-  for (; Limit - length >= BLOCK; length += BLOCK) {
+  UINTN Length = 0;
+  for (; Limit - Length >= BLOCK; Length += BLOCK) {
     // clang unrolls the block by itself at -O2; GCC keeps the loop unless told.
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC unroll 16
 #endif
-    for (UINTN k = 0; k < BLOCK; ++k) {
-      if (Text[length + k] == 0) {
-        return length + k;
+    for (UINTN Index = 0; Index < BLOCK; ++Index) {
+      if (Text[Length + Index] == 0) {
+        return Length + Index;
       }
     }
   }
-  while (length < Limit && Text[length] != 0) {
-    ++length;
+  while (Length < Limit && Text[Length] != 0) {
+    ++Length;
   }
-  return length;
+  return Length;
 }
 
 // Measures the NUL-terminated text at Text. With a given precision no unit

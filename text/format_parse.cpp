@@ -29,9 +29,9 @@ constexpr FORMAT_LETTER mFormatLetters[] = {
 };
 
 constexpr bool LettersFitTheIndex() {
-  for (const FORMAT_LETTER &letter : mFormatLetters) {
-    if (letter.Letter < FORMAT_INDEX_FIRST || letter.Letter > FORMAT_INDEX_LAST || letter.Set > 0xFFFF ||
-        letter.Clear > 0x3F || (letter.Set & letter.Clear) != 0) {
+  for (const FORMAT_LETTER &Letter : mFormatLetters) {
+    if (Letter.Letter < FORMAT_INDEX_FIRST || Letter.Letter > FORMAT_INDEX_LAST || Letter.Set > 0xFFFF ||
+        Letter.Clear > 0x3F || (Letter.Set & Letter.Clear) != 0) {
       return false;
     }
   }
@@ -40,12 +40,12 @@ constexpr bool LettersFitTheIndex() {
 static_assert(LettersFitTheIndex(), "a conversion letter does not fit its index entry");
 
 constexpr FORMAT_CONVERSION_INDEX BuildConversionIndex() {
-  FORMAT_CONVERSION_INDEX index = {};
-  for (const FORMAT_LETTER &letter : mFormatLetters) {
-    index.Entry[letter.Letter - FORMAT_INDEX_FIRST] = {static_cast<UINT16>(letter.Set), letter.Kind,
-                                                       letter.Precision, 1, static_cast<UINT8>(letter.Clear)};
+  FORMAT_CONVERSION_INDEX Index = {};
+  for (const FORMAT_LETTER &Letter : mFormatLetters) {
+    Index.Entry[Letter.Letter - FORMAT_INDEX_FIRST] = {static_cast<UINT16>(Letter.Set), Letter.Kind, Letter.Precision,
+                                                       1, static_cast<UINT8>(Letter.Clear)};
   }
-  return index;
+  return Index;
 }
 
 }  // namespace
@@ -54,62 +54,62 @@ constexpr FORMAT_CONVERSION_INDEX mFormatConversionIndex = BuildConversionIndex(
 
 namespace {
 
-bool IsDigit(CHAR8 c) { return c >= '0' && c <= '9'; }
+bool IsDigit(CHAR8 Character) { return Character >= '0' && Character <= '9'; }
 
 // Reads consecutive decimal digits as one number, saturating at
 // FORMAT_COUNT_MAX (a run of more than 19 digits stays at the maximum).
-const CHAR8 *ReadDigitRun(const CHAR8 *at, INT64 *value) {
-  INT64 number = 0;
-  for (; IsDigit(*at); ++at) {
-    const INT64 digit = *at - '0';
-    number = (number > (FORMAT_COUNT_MAX - digit) / 10) ? FORMAT_COUNT_MAX : number * 10 + digit;
+const CHAR8 *ReadDigitRun(const CHAR8 *At, INT64 *Value) {
+  INT64 Number = 0;
+  for (; IsDigit(*At); ++At) {
+    const INT64 Digit = *At - '0';
+    Number = (Number > (FORMAT_COUNT_MAX - Digit) / 10) ? FORMAT_COUNT_MAX : Number * 10 + Digit;
   }
-  *value = number;
-  return at;
+  *Value = Number;
+  return At;
 }
 
 // A '*' argument is unsigned 64-bit; values beyond FORMAT_COUNT_MAX
 // saturate to it like an over-long digit run.
-INT64 StarCount(UINT64 slot) {
-  return slot > static_cast<UINT64>(FORMAT_COUNT_MAX) ? FORMAT_COUNT_MAX : static_cast<INT64>(slot);
+INT64 StarCount(UINT64 Slot) {
+  return Slot > static_cast<UINT64>(FORMAT_COUNT_MAX) ? FORMAT_COUNT_MAX : static_cast<INT64>(Slot);
 }
 
 // A count is the precision once '.' was seen, the width before.
-void SetCount(FORMAT_SPEC *spec, INT64 count) {
-  if ((spec->Flags & FORMAT_PRECISION_GIVEN) != 0) {
-    spec->Precision = count;
+void SetCount(FORMAT_SPEC *Spec, INT64 Count) {
+  if ((Spec->Flags & FORMAT_PRECISION_GIVEN) != 0) {
+    Spec->Precision = Count;
   } else {
-    spec->Width = count;
-    spec->Flags |= FORMAT_WIDTH_GIVEN;
+    Spec->Width = Count;
+    Spec->Flags |= FORMAT_WIDTH_GIVEN;
   }
 }
 
 // Ends a directive with a conversion letter.
-void ApplyConversion(FORMAT_SPEC *spec, const FORMAT_CONVERSION *conversion) {
-  spec->Kind = conversion->Kind;
-  spec->Flags = (spec->Flags | conversion->Set) & ~static_cast<UINT32>(conversion->Clear);
-  if ((spec->Flags & FORMAT_PRECISION_GIVEN) == 0) {
-    spec->Precision = conversion->Precision;
+void ApplyConversion(FORMAT_SPEC *Spec, const FORMAT_CONVERSION *Conversion) {
+  Spec->Kind = Conversion->Kind;
+  Spec->Flags = (Spec->Flags | Conversion->Set) & ~static_cast<UINT32>(Conversion->Clear);
+  if ((Spec->Flags & FORMAT_PRECISION_GIVEN) == 0) {
+    Spec->Precision = Conversion->Precision;
   }
 }
 
-void SetLiteral(FORMAT_SPEC *spec, CHAR8 c) {
-  spec->Kind = FORMAT_KIND_LITERAL;
-  spec->Text[0] = c;
-  spec->Text[1] = 0;
+void SetLiteral(FORMAT_SPEC *Spec, CHAR8 Character) {
+  Spec->Kind = FORMAT_KIND_LITERAL;
+  Spec->Text[0] = Character;
+  Spec->Text[1] = 0;
 }
 
 }  // namespace
 
 const CHAR8 *ScanLineBreak(const CHAR8 *At, CHAR8 Text[3]) {
-  const CHAR8 first = *At++;
-  const CHAR8 pair = first == '\r' ? '\n' : '\r';
+  const CHAR8 First = *At++;
+  const CHAR8 Pair = First == '\r' ? '\n' : '\r';
   Text[0] = '\r';
   Text[1] = '\n';
   Text[2] = 0;
-  if (*At == pair) {
+  if (*At == Pair) {
     ++At;
-  } else if (first == '\r') {
+  } else if (First == '\r') {
     Text[1] = 0;
   }
   return At;
@@ -118,20 +118,34 @@ const CHAR8 *ScanLineBreak(const CHAR8 *At, CHAR8 Text[3]) {
 const CHAR8 *ParseDirective(const CHAR8 *At, FORMAT_ARGS *Args, FORMAT_SPEC *Spec) {
   *Spec = {0, 0, 1, FORMAT_KIND_LITERAL, {0, 0, 0}};
   for (;;) {
-    const CHAR8 c = *At;
-    if (const FORMAT_CONVERSION *conversion = FindConversion(c)) {
-      ApplyConversion(Spec, conversion);
+    const CHAR8 Character = *At;
+    if (const FORMAT_CONVERSION *Conversion = FindConversion(Character)) {
+      ApplyConversion(Spec, Conversion);
       return At + 1;
     }
-    switch (c) {
-      case '-': Spec->Flags |= FORMAT_LEFT; break;
-      case '+': Spec->Flags |= FORMAT_PLUS; break;
-      case ' ': Spec->Flags |= FORMAT_SPACE; break;
-      case ',': Spec->Flags |= FORMAT_COMMA; break;
+    switch (Character) {
+      case '-':
+        Spec->Flags |= FORMAT_LEFT;
+        break;
+      case '+':
+        Spec->Flags |= FORMAT_PLUS;
+        break;
+      case ' ':
+        Spec->Flags |= FORMAT_SPACE;
+        break;
+      case ',':
+        Spec->Flags |= FORMAT_COMMA;
+        break;
       case 'l':
-      case 'L': Spec->Flags |= FORMAT_LONG; break;
-      case '.': Spec->Flags |= FORMAT_PRECISION_GIVEN; break;
-      case '*': SetCount(Spec, StarCount(TakeFormatArg(Args))); break;
+      case 'L':
+        Spec->Flags |= FORMAT_LONG;
+        break;
+      case '.':
+        Spec->Flags |= FORMAT_PRECISION_GIVEN;
+        break;
+      case '*':
+        SetCount(Spec, StarCount(TakeFormatArg(Args)));
+        break;
       case 0:
         // The format ends inside the directive: an empty text, still padded.
         Spec->Precision = 0;
@@ -142,16 +156,16 @@ const CHAR8 *ParseDirective(const CHAR8 *At, FORMAT_ARGS *Args, FORMAT_SPEC *Spe
         Spec->Kind = FORMAT_KIND_LITERAL;
         return ScanLineBreak(At, Spec->Text);
       default:
-        if (IsDigit(c)) {
-          if (c == '0' && (Spec->Flags & FORMAT_PRECISION_GIVEN) == 0) {
+        if (IsDigit(Character)) {
+          if (Character == '0' && (Spec->Flags & FORMAT_PRECISION_GIVEN) == 0) {
             Spec->Flags |= FORMAT_ZERO_PAD;
           }
-          INT64 count = 0;
-          At = ReadDigitRun(At, &count);
-          SetCount(Spec, count);
+          INT64 Count = 0;
+          At = ReadDigitRun(At, &Count);
+          SetCount(Spec, Count);
           continue;
         }
-        SetLiteral(Spec, c);
+        SetLiteral(Spec, Character);
         return At + 1;
     }
     ++At;

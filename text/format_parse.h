@@ -38,11 +38,11 @@ enum FORMAT_KIND : UINT8 {
 inline constexpr INT64 FORMAT_COUNT_MAX = INT64_MAX;
 
 struct FORMAT_SPEC {
-  UINT32 Flags;       // FORMAT_FLAG bits
-  INT64 Width;        // 0..FORMAT_COUNT_MAX
-  INT64 Precision;    // 0..FORMAT_COUNT_MAX; 1 when none was given
+  UINT32 Flags;     // FORMAT_FLAG bits
+  INT64 Width;      // 0..FORMAT_COUNT_MAX
+  INT64 Precision;  // 0..FORMAT_COUNT_MAX; 1 when none was given
   FORMAT_KIND Kind;
-  CHAR8 Text[3];      // FORMAT_KIND_LITERAL: a character, a line break or ""
+  CHAR8 Text[3];  // FORMAT_KIND_LITERAL: a character, a line break or ""
 };
 
 // At a carriage return or line feed: stores the line-break text ("\r\n",
@@ -53,7 +53,7 @@ const CHAR8 *ScanLineBreak(const CHAR8 *At, CHAR8 Text[3]);
 
 // What a conversion letter does to its directive, in four bytes.
 struct FORMAT_CONVERSION {
-  UINT16 Set;           // flags it sets
+  UINT16 Set;  // flags it sets
   FORMAT_KIND Kind;
   UINT8 Precision : 1;  // the precision when none is given: 0 for strings (taken whole), else 1
   UINT8 Known : 1;      // 1: the character is a conversion letter
@@ -71,11 +71,11 @@ struct FORMAT_CONVERSION_INDEX {
 extern const FORMAT_CONVERSION_INDEX mFormatConversionIndex;
 
 inline const FORMAT_CONVERSION *FindConversion(CHAR8 Letter) {
-  const UINT8 code = static_cast<UINT8>(static_cast<UINT8>(Letter) - FORMAT_INDEX_FIRST);
-  if (code >= FORMAT_INDEX_LAST - FORMAT_INDEX_FIRST + 1 || !mFormatConversionIndex.Entry[code].Known) {
+  const UINT8 Code = static_cast<UINT8>(static_cast<UINT8>(Letter) - FORMAT_INDEX_FIRST);
+  if (Code >= FORMAT_INDEX_LAST - FORMAT_INDEX_FIRST + 1 || !mFormatConversionIndex.Entry[Code].Known) {
     return nullptr;
   }
-  return &mFormatConversionIndex.Entry[code];
+  return &mFormatConversionIndex.Entry[Code];
 }
 
 // Parses the directive whose first character (the one after '%') is at At:

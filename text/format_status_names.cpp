@@ -18,9 +18,12 @@ extern constexpr CHAR8 mStatusErrorNames[] = "\0" EFI_ERROR_STATUS_LIST(STATUS_P
 namespace {
 
 // The tables are indexed by code, so each list must count up from its
-// first code without a gap.
+// first code without a gap. Kept from clang-format, which takes the
+// trailing && for a reference.
+// clang-format off
 #define STATUS_NEXT_CODE(Name, Code, Text) Code == next++ &&
 #define RESERVED_NEXT_CODE(Code, Text) Code == next++ &&
+// clang-format on
 
 constexpr bool SuccessCodesCountUp() {
   UINTN next = 0;

@@ -17,7 +17,7 @@ inline constexpr CHAR8 FORMAT_UNPRINTABLE = '?';
 // while Cursor is below End; a Count of 0 or less stores nothing. Returns
 // the new cursor. Inline: most calls store one character.
 inline CHAR8 *FillRepeated(CHAR8 *Cursor, const CHAR8 *End, INT64 Count, CHAR8 Character) {
-  for (INT64 stored = 0; stored < Count && Cursor < End; ++stored) {
+  for (INT64 Stored = 0; Stored < Count && Cursor < End; ++Stored) {
     *Cursor++ = Character;
   }
   return Cursor;
@@ -32,28 +32,28 @@ INT64 WidthPadding(const FORMAT_SPEC *Spec, INT64 Field);
 // 8, 4, 2 or 1 bytes from its start and one more ending where it ends (the
 // last two may overlap), so up to 16 bytes take two moves.
 inline CHAR8 *EmitRun(CHAR8 *Cursor, const CHAR8 *End, const CHAR8 *Text, UINTN Length) {
-  const UINTN room = static_cast<UINTN>(End - Cursor);
-  const UINTN count = Length < room ? Length : room;
-  CHAR8 *const stop = Cursor + count;
-  if (count == 1) {
+  const UINTN Room = static_cast<UINTN>(End - Cursor);
+  const UINTN Count = Length < Room ? Length : Room;
+  CHAR8 *const Stop = Cursor + Count;
+  if (Count == 1) {
     *Cursor = *Text;
-  } else if (count < 4) {
-    if (count == 0) {
-      return stop;
+  } else if (Count < 4) {
+    if (Count == 0) {
+      return Stop;
     }
     __builtin_memcpy(Cursor, Text, 2);
-    __builtin_memcpy(stop - 2, Text + count - 2, 2);
-  } else if (count < 8) {
+    __builtin_memcpy(Stop - 2, Text + Count - 2, 2);
+  } else if (Count < 8) {
     __builtin_memcpy(Cursor, Text, 4);
-    __builtin_memcpy(stop - 4, Text + count - 4, 4);
+    __builtin_memcpy(Stop - 4, Text + Count - 4, 4);
   } else {
     __builtin_memcpy(Cursor, Text, 8);
-    for (UINTN at = 8; at + 8 < count; at += 8) {
-      __builtin_memcpy(Cursor + at, Text + at, 8);
+    for (UINTN At = 8; At + 8 < Count; At += 8) {
+      __builtin_memcpy(Cursor + At, Text + At, 8);
     }
-    __builtin_memcpy(stop - 8, Text + count - 8, 8);
+    __builtin_memcpy(Stop - 8, Text + Count - 8, 8);
   }
-  return stop;
+  return Stop;
 }
 
 // The digits of a number that fit before End, from the most significant.

@@ -9,11 +9,11 @@
 // Number of texts in a packed table: one per NUL before the literal's own.
 template <UINTN N>
 constexpr UINTN PackedTextCount(const CHAR8 (&Texts)[N]) {
-  UINTN count = 0;
-  for (UINTN i = 0; i + 1 < N; ++i) {
-    count += Texts[i] == 0 ? 1 : 0;
+  UINTN Count = 0;
+  for (UINTN Index = 0; Index + 1 < N; ++Index) {
+    Count += Texts[Index] == 0 ? 1 : 0;
   }
-  return count;
+  return Count;
 }
 
 // The text at Index of a packed table; Index must be below its count.

@@ -5,12 +5,12 @@
 #include "text/memory_ops.h"
 
 void *AllocateZeroed(UINTN Size) {
-  void *buffer = nullptr;
-  const EFI_STATUS status = gBootServices->AllocatePool(EfiBootServicesData, Size, &buffer);
-  if (EFI_ERROR(status) || buffer == nullptr) {
+  void *Buffer = nullptr;
+  const EFI_STATUS Status = gBootServices->AllocatePool(EfiBootServicesData, Size, &Buffer);
+  if (EFI_ERROR(Status) || Buffer == nullptr) {
     return nullptr;
   }
-  return ZeroFill(buffer, Size);
+  return ZeroFill(Buffer, Size);
 }
 
 void FreeBuffer(void *Buffer) { gBootServices->FreePool(Buffer); }

@@ -7,10 +7,10 @@
 
 #include "platform/types.h"
 
-struct RegisterBusHook {
+struct REGISTER_BUS_HOOK {
   UINT32 (*Read)(UINTN Address, const void *Frame);
   void (*Write)(UINTN Address, UINT32 Value, const void *Frame);
 };
 
 // Installs `Hook`; null removes it. An access with no hook aborts.
-void SetRegisterBusHook(const RegisterBusHook *Hook);
+void SetRegisterBusHook(const REGISTER_BUS_HOOK *Hook);

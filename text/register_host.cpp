@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: BSD-2-Clause-Patent
 // Host build of the register primitives: each access goes to the installed
 // bus hook (text/register_hook.h).
-#include "text/register.h"
-#include "text/register_hook.h"
-
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-const RegisterBusHook *gHook = nullptr;
+#include "text/register.h"
+#include "text/register_hook.h"
 
-const RegisterBusHook &InstalledHook() {
+namespace {
+const REGISTER_BUS_HOOK *gHook = nullptr;
+
+const REGISTER_BUS_HOOK &InstalledHook() {
   if (gHook == nullptr) {
     std::fputs("register access with no simulated register bus attached\n", stderr);
     std::abort();
@@ -19,7 +19,7 @@ const RegisterBusHook &InstalledHook() {
 }
 }  // namespace
 
-void SetRegisterBusHook(const RegisterBusHook *Hook) { gHook = Hook; }
+void SetRegisterBusHook(const REGISTER_BUS_HOOK *Hook) { gHook = Hook; }
 
 UINT32 RegRead32(UINTN Address) { return InstalledHook().Read(Address, __builtin_frame_address(0)); }
 

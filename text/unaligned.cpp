@@ -2,38 +2,38 @@
 #include "text/unaligned.h"
 
 UINT16 ReadLe16(const void *Address) {
-  const auto *bytes = static_cast<const UINT8 *>(Address);
-  return static_cast<UINT16>(bytes[0] | (bytes[1] << 8));
+  const auto *Bytes = static_cast<const UINT8 *>(Address);
+  return static_cast<UINT16>(Bytes[0] | (Bytes[1] << 8));
 }
 
 UINT32 ReadLe32(const void *Address) {
-  const auto *bytes = static_cast<const UINT8 *>(Address);
-  return ReadLe16(bytes) | (static_cast<UINT32>(ReadLe16(bytes + 2)) << 16);
+  const auto *Bytes = static_cast<const UINT8 *>(Address);
+  return ReadLe16(Bytes) | (static_cast<UINT32>(ReadLe16(Bytes + 2)) << 16);
 }
 
 UINT64 ReadLe64(const void *Address) {
-  const auto *bytes = static_cast<const UINT8 *>(Address);
-  return ReadLe32(bytes) | (static_cast<UINT64>(ReadLe32(bytes + 4)) << 32);
+  const auto *Bytes = static_cast<const UINT8 *>(Address);
+  return ReadLe32(Bytes) | (static_cast<UINT64>(ReadLe32(Bytes + 4)) << 32);
 }
 
 void *WriteLe64(void *Address, UINT64 Value) {
-  auto *bytes = static_cast<UINT8 *>(Address);
-  for (UINTN k = 0; k < 8; ++k) {
-    bytes[k] = static_cast<UINT8>(Value >> (8 * k));
+  auto *Bytes = static_cast<UINT8 *>(Address);
+  for (UINTN Index = 0; Index < 8; ++Index) {
+    Bytes[Index] = static_cast<UINT8>(Value >> (8 * Index));
   }
   return Address;
 }
 
 BOOLEAN CompareGuidTo(const void *Guid, const void *Reference) {
-  const auto *guid = static_cast<const UINT8 *>(Guid);
-  const auto *reference = static_cast<const UINT8 *>(Reference);
-  return ReadLe64(guid) == ReadLe64(reference) && ReadLe64(guid + 8) == ReadLe64(reference + 8);
+  const auto *GuidBytes = static_cast<const UINT8 *>(Guid);
+  const auto *ReferenceBytes = static_cast<const UINT8 *>(Reference);
+  return ReadLe64(GuidBytes) == ReadLe64(ReferenceBytes) && ReadLe64(GuidBytes + 8) == ReadLe64(ReferenceBytes + 8);
 }
 
 void *WriteGuid(void *Destination, const void *Source) {
-  auto *to = static_cast<UINT8 *>(Destination);
-  const auto *from = static_cast<const UINT8 *>(Source);
-  WriteLe64(to, ReadLe64(from));
-  WriteLe64(to + 8, ReadLe64(from + 8));
+  auto *To = static_cast<UINT8 *>(Destination);
+  const auto *From = static_cast<const UINT8 *>(Source);
+  WriteLe64(To, ReadLe64(From));
+  WriteLe64(To + 8, ReadLe64(From + 8));
   return Destination;
 }

@@ -7,7 +7,7 @@
 namespace sysinfo_tool {
 
 const std::vector<std::string_view> &FaultableServices() {
-  static const std::vector<std::string_view> services = {
+  static const std::vector<std::string_view> kServices = {
       "BS.AllocatePool",
       "BS.FreePool",
       "BS.HandleProtocol",
@@ -31,7 +31,7 @@ const std::vector<std::string_view> &FaultableServices() {
       "I2C.StartRequest",
       "FW.GetComponentVersion",
   };
-  return services;
+  return kServices;
 }
 
 std::string ParseFaultRule(std::string_view text, FaultRule *rule) {
@@ -99,7 +99,7 @@ std::string UnfiredRuleNote(const FaultRule &rule, const sim::CallLog &calls) {
 }
 
 const std::vector<FaultShortcut> &FaultShortcuts() {
-  static const std::vector<FaultShortcut> shortcuts = {
+  static const std::vector<FaultShortcut> kShortcuts = {
       {"no-hii", {"--no-hii"}, "no HII string or database protocol: the entry returns EFI_NOT_FOUND"},
       {"install-fails",
        {"--fail", "BS.InstallMultipleProtocolInterfaces:1:EFI_ALREADY_STARTED"},
@@ -147,7 +147,7 @@ const std::vector<FaultShortcut> &FaultShortcuts() {
        {"--uart-drain", "never"},
        "the console UART's transmit FIFO never empties: the bounded wait gives up and reprograms"},
   };
-  return shortcuts;
+  return kShortcuts;
 }
 
 const FaultShortcut *FindFaultShortcut(std::string_view name) {

@@ -143,7 +143,7 @@ std::string SetBoard(Options &o, std::string_view value) { return Assign(o.board
 }  // namespace
 
 const std::vector<OptionEntry> &OptionTable() {
-  static const std::vector<OptionEntry> table = {
+  static const std::vector<OptionEntry> kTable = {
       {"--help", "", Arity::kFlag, kOutput, "print this help and exit",
        [](Options &o, std::string_view) { return Assign(o.help, true); }},
       {"--version", "", Arity::kFlag, kOutput, "print the simulator's version (the driver's release) and exit",
@@ -257,7 +257,7 @@ const std::vector<OptionEntry> &OptionTable() {
       {"--list-faults", "", Arity::kFlag, kFaults, "list the named fault scenarios and exit",
        [](Options &o, std::string_view) { return Assign(o.list_faults, true); }},
   };
-  return table;
+  return kTable;
 }
 
 const OptionEntry *FindOption(std::string_view name) {

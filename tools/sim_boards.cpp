@@ -8,8 +8,8 @@
 namespace sysinfo_tool {
 
 const std::vector<SimBoard> &SimBoards() {
-  static const std::vector<SimBoard> boards(std::begin(kSimBoardTable), std::end(kSimBoardTable));
-  return boards;
+  static const std::vector<SimBoard> kBoards(std::begin(kSimBoardTable), std::end(kSimBoardTable));
+  return kBoards;
 }
 
 const SimBoard *FindSimBoard(std::string_view key) {

@@ -16,8 +16,8 @@ struct NamedStatus {
 
 #define NAMED_STATUS(Name, Code, Text) {Name, #Name},
 #define UNNAMED_STATUS(Code, Text)
-constexpr NamedStatus kStatuses[] = {
-    EFI_SUCCESS_STATUS_LIST(NAMED_STATUS) EFI_ERROR_STATUS_LIST(NAMED_STATUS, UNNAMED_STATUS)};
+constexpr NamedStatus kStatuses[] = {EFI_SUCCESS_STATUS_LIST(NAMED_STATUS)
+                                         EFI_ERROR_STATUS_LIST(NAMED_STATUS, UNNAMED_STATUS)};
 #undef NAMED_STATUS
 #undef UNNAMED_STATUS
 

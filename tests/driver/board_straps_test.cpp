@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: BSD-2-Clause-Patent
 // GPIO pin and strap reads on the simulated board: results, the register
 // accesses behind them, and the refusals.
-#include "driver/board_straps.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "boards/board_config.h"
+#include "driver/board_straps.h"
 #include "sim/gpio_model.h"
 #include "sim/platform.h"
 
@@ -46,13 +45,13 @@ TEST_F(BoardStrapsTest, PinReadFollowsModeDirectionAndLevelOfItsOwnLineOnly) {
     EFI_STATUS status;
     std::vector<UINTN> registers;  // offsets read, in order
   };
-  const UINTN M = GPIO_MODE_REGISTER, D = GPIO_DIRECTION_REGISTER, I = GPIO_INPUT_REGISTER;
+  constexpr UINTN kM = GPIO_MODE_REGISTER, kD = GPIO_DIRECTION_REGISTER, kI = GPIO_INPUT_REGISTER;
   const Case cases[] = {
-      {"input high", false, true, true, EFI_SUCCESS, {M, D, I}},
-      {"input low", false, true, false, EFI_SUCCESS, {M, D, I}},
-      {"handed to another function", true, true, true, EFI_DEVICE_ERROR, {M}},
-      {"output", false, false, true, EFI_DEVICE_ERROR, {M, D}},
-      {"other function and output", true, false, false, EFI_DEVICE_ERROR, {M}},
+      {"input high", false, true, true, EFI_SUCCESS, {kM, kD, kI}},
+      {"input low", false, true, false, EFI_SUCCESS, {kM, kD, kI}},
+      {"handed to another function", true, true, true, EFI_DEVICE_ERROR, {kM}},
+      {"output", false, false, true, EFI_DEVICE_ERROR, {kM, kD}},
+      {"other function and output", true, false, false, EFI_DEVICE_ERROR, {kM}},
   };
   for (UINT32 pin : {1u, 14u, 24u, 25u, 42u, 49u, 74u, 75u, 107u, 138u, 155u}) {
     for (const Case &c : cases) {
@@ -157,7 +156,7 @@ TEST_F(BoardStrapsTest, StrapValuesCarryPinIInBitI) {
 
 TEST_F(BoardStrapsTest, AFailingPinStopsTheWalkAndLeavesAllOnes) {
   const UINT32 straps[] = {49, 50, 57, 60};  // all on controller 3
-  const UINTN M = GPIO_MODE_REGISTER, D = GPIO_DIRECTION_REGISTER, I = GPIO_INPUT_REGISTER;
+  constexpr UINTN kM = GPIO_MODE_REGISTER, kD = GPIO_DIRECTION_REGISTER, kI = GPIO_INPUT_REGISTER;
   struct Case {
     const char *name;
     std::vector<UINT32> pins;
@@ -174,22 +173,22 @@ TEST_F(BoardStrapsTest, AFailingPinStopsTheWalkAndLeavesAllOnes) {
        false,
        [](sim::GpioBank &g) { g.SetMode(57, true); },
        EFI_DEVICE_ERROR,
-       {M, D, I, M, D, I, M}},
+       {kM, kD, kI, kM, kD, kI, kM}},
       {"first strap is an output",
        {49, 50, 57, 60},
        4,
        false,
        [](sim::GpioBank &g) { g.SetDirection(49, false); },
        EFI_DEVICE_ERROR,
-       {M, D}},
+       {kM, kD}},
       {"last strap is an output",
        {49, 50, 57, 60},
        4,
        false,
        [](sim::GpioBank &g) { g.SetDirection(60, false); },
        EFI_DEVICE_ERROR,
-       {M, D, I, M, D, I, M, D, I, M, D}},
-      {"pin without a line", {49, 0, 50}, 3, false, nullptr, EFI_DEVICE_ERROR, {M, D, I}},
+       {kM, kD, kI, kM, kD, kI, kM, kD, kI, kM, kD}},
+      {"pin without a line", {49, 0, 50}, 3, false, nullptr, EFI_DEVICE_ERROR, {kM, kD, kI}},
       {"pin beyond the map", {157, 49}, 2, false, nullptr, EFI_INVALID_PARAMETER, {}},
       {"no pins", {49}, 0, false, nullptr, EFI_INVALID_PARAMETER, {}},
       {"more pins than bits", std::vector<UINT32>(33, 49), 33, false, nullptr, EFI_INVALID_PARAMETER, {}},

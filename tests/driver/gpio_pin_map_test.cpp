@@ -2,13 +2,12 @@
 // The compile-time pin map against the board's wiring as the simulator
 // writes it (controller lines in bit order) and against the run boundaries
 // of the board documentation.
-#include "driver/gpio_pin_map.h"
-
 #include <gtest/gtest.h>
 
 #include <set>
 #include <utility>
 
+#include "driver/gpio_pin_map.h"
 #include "sim/gpio_model.h"
 
 namespace {

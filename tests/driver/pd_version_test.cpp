@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: BSD-2-Clause-Patent
 // The PD controller query on a simulated board: the bus search, the exact
 // I2C exchange, the version record, every failure, and the pool.
-#include "driver/pd_version.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/pd_version.h"
 #include "platform/guids.h"
 #include "platform/module_globals.h"
 #include "sim/i2c_master_model.h"
@@ -335,14 +334,14 @@ TEST(PdVersionQuery, SuccessWithoutTheOutputIsNoVersion) {
     EFI_STATUS result;
   };
   const Case cases[] = {
-      {"BS.LocateHandleBuffer", 1, EFI_NOT_FOUND},     // no handles
-      {"BS.HandleProtocol", 1, EFI_NOT_FOUND},         // no device path: the bus is passed over
-      {"BS.HandleProtocol", 2, EFI_NOT_FOUND},         // no I2C master on the bus's handle
-      {"BS.AllocatePool", 1, EFI_OUT_OF_RESOURCES},    // status command packet
-      {"BS.AllocatePool", 2, EFI_OUT_OF_RESOURCES},    // status read packet
-      {"BS.AllocatePool", 3, EFI_OUT_OF_RESOURCES},    // version read packet
-      {"I2C.StartRequest", 2, EFI_DEVICE_ERROR},       // status byte never read
-      {"I2C.StartRequest", 3, EFI_DEVICE_ERROR},       // version record never read
+      {"BS.LocateHandleBuffer", 1, EFI_NOT_FOUND},   // no handles
+      {"BS.HandleProtocol", 1, EFI_NOT_FOUND},       // no device path: the bus is passed over
+      {"BS.HandleProtocol", 2, EFI_NOT_FOUND},       // no I2C master on the bus's handle
+      {"BS.AllocatePool", 1, EFI_OUT_OF_RESOURCES},  // status command packet
+      {"BS.AllocatePool", 2, EFI_OUT_OF_RESOURCES},  // status read packet
+      {"BS.AllocatePool", 3, EFI_OUT_OF_RESOURCES},  // version read packet
+      {"I2C.StartRequest", 2, EFI_DEVICE_ERROR},     // status byte never read
+      {"I2C.StartRequest", 3, EFI_DEVICE_ERROR},     // version record never read
       {"BS.FreePool", 1, EFI_SUCCESS},
       {"BS.FreePool", 4, EFI_SUCCESS},
   };

@@ -119,7 +119,7 @@ TEST(EntryFailures, FailedRemovalOfTheDevicePathDoesNotChangeTheResult) {
 }
 
 // Stand-ins for the HII protocols the driver keeps but never calls.
-int gConfigRoutingStandIn, gFontStandIn, gImageStandIn;
+int g_config_routing_stand_in, g_font_stand_in, g_image_stand_in;
 
 TEST(EntryFailures, HiiProtocolLookUpsFillOnlyThePointersThatWereFound) {
   struct Case {
@@ -132,15 +132,15 @@ TEST(EntryFailures, HiiProtocolLookUpsFillOnlyThePointersThatWereFound) {
     for (bool scribble : {false, true}) {
       SCOPED_TRACE(testing::Message() << "look-up " << c.failing << " fails, scribble " << scribble);
       sim::SimulatedBoard board(sim::BoardFacts{.hii_config_routing = false, .hii_font = false, .hii_image = false});
-      board.platform.Publish(EFI_HII_CONFIG_ROUTING_PROTOCOL_GUID, &gConfigRoutingStandIn);
-      board.platform.Publish(EFI_HII_FONT_PROTOCOL_GUID, &gFontStandIn);
-      board.platform.Publish(EFI_HII_IMAGE_PROTOCOL_GUID, &gImageStandIn);
+      board.platform.Publish(EFI_HII_CONFIG_ROUTING_PROTOCOL_GUID, &g_config_routing_stand_in);
+      board.platform.Publish(EFI_HII_FONT_PROTOCOL_GUID, &g_font_stand_in);
+      board.platform.Publish(EFI_HII_IMAGE_PROTOCOL_GUID, &g_image_stand_in);
       board.platform.calls().FailNth("BS.LocateProtocol", c.failing, EFI_NOT_FOUND, scribble);
       EXPECT_EQ(board.RunDriverEntry(), c.status);
 
       const void *found[] = {gStringProtocol, gDatabaseProtocol, gConfigRoutingProtocol, gFontProtocol, gImageProtocol};
-      const void *published[] = {board.hii.StringProtocol(), board.hii.DatabaseProtocol(), &gConfigRoutingStandIn,
-                                 &gFontStandIn, &gImageStandIn};
+      const void *published[] = {board.hii.StringProtocol(), board.hii.DatabaseProtocol(), &g_config_routing_stand_in,
+                                 &g_font_stand_in, &g_image_stand_in};
       for (std::uint64_t i = 0; i < 5; ++i) {
         EXPECT_EQ(found[i], i + 1 == c.failing ? nullptr : published[i]) << "pointer " << i + 1;
       }
@@ -168,17 +168,17 @@ TEST(EntryFailures, BoardWithoutHiiDatabaseEndsBeforeInstallingAnything) {
 
 // Firmware-version rows -------------------------------------------------------------
 
-FIRMWARE_VERSION_PROTOCOL gTableWithoutEntry{};
+FIRMWARE_VERSION_PROTOCOL g_table_without_entry{};
 
 // A firmware-version service that succeeds for every component but gives
 // no text for one of them.
-UINT32 gTextlessComponent = 0;
-CHAR16 gAnyVersion[] = u"9.9.9";
+UINT32 g_textless_component = 0;
+CHAR16 g_any_version[] = u"9.9.9";
 EFI_STATUS EFIAPI TextlessVersion(UINT32 Component, CHAR16 **Version, UINT32 *) {
-  *Version = Component == gTextlessComponent ? nullptr : gAnyVersion;
+  *Version = Component == g_textless_component ? nullptr : g_any_version;
   return EFI_SUCCESS;
 }
-FIRMWARE_VERSION_PROTOCOL gTextlessTable{{}, TextlessVersion};
+FIRMWARE_VERSION_PROTOCOL g_textless_table{{}, TextlessVersion};
 
 std::vector<EFI_STRING_ID> FirmwareRows() {
   std::vector<EFI_STRING_ID> rows;
@@ -202,7 +202,7 @@ TEST(FirmwareRowFailures, AbsentProtocolLeavesTheVersionRowsBlankAndStillSetsThe
       {"not published", {absent, {}}, blank},
       {"published as a NULL interface", {absent, Publish(FIRMWARE_VERSION_PROTOCOL_GUID, nullptr)}, blank},
       {"its GetComponentVersion entry is NULL",
-       {absent, Publish(FIRMWARE_VERSION_PROTOCOL_GUID, &gTableWithoutEntry)},
+       {absent, Publish(FIRMWARE_VERSION_PROTOCOL_GUID, &g_table_without_entry)},
        blank},
   });
 }
@@ -224,9 +224,9 @@ TEST(FirmwareRowFailures, SuccessWithoutTextShowsNotAvailable) {
   const Rows found = WithFirmwareRows(CleanRun(), "9.9.9");
   for (const ComponentRow &c : kComponentRows) {
     SCOPED_TRACE(testing::Message() << "component " << c.component);
-    gTextlessComponent = c.component;
+    g_textless_component = c.component;
     auto board = MakeBoard({[](sim::BoardFacts &f) { f.firmware_versions = false; },
-                            Publish(FIRMWARE_VERSION_PROTOCOL_GUID, &gTextlessTable)});
+                            Publish(FIRMWARE_VERSION_PROTOCOL_GUID, &g_textless_table)});
     EXPECT_EQ(board->RunDriverEntry(), EFI_SUCCESS);
     EXPECT_EQ(ValueRows(*board), With(found, {c.row}, "N/A"));
   }

@@ -27,22 +27,22 @@ TEST(FormatConvert, NumberSignDigitsLengthAndField) {
     INT64 length;
     INT64 field;
   };
-  const UINT32 W = FORMAT_WIDTH_GIVEN;
+  constexpr UINT32 kW = FORMAT_WIDTH_GIVEN;
   const Case cases[] = {
       {42, Spec(0), 0, "42", false, 2, 2},
       {static_cast<UINT64>(-42), Spec(0), '-', "42", false, 3, 3},
-      {static_cast<UINT64>(-42), Spec(FORMAT_ZERO_PAD | W, 5), '-', "42", false, 3, 5},
+      {static_cast<UINT64>(-42), Spec(FORMAT_ZERO_PAD | kW, 5), '-', "42", false, 3, 5},
       {static_cast<UINT64>(-42), Spec(FORMAT_PRECISION_GIVEN, 0, 5), '-', "42", false, 3, 6},
       {42, Spec(FORMAT_PLUS | FORMAT_SPACE), '+', "42", false, 3, 3},
       {0, Spec(FORMAT_PRECISION_GIVEN, 0, 0), 0, "", false, 0, 0},
       {0, Spec(FORMAT_PLUS | FORMAT_PRECISION_GIVEN, 0, 0), '+', "", false, 1, 1},
-      {1234567, Spec(FORMAT_COMMA | FORMAT_ZERO_PAD | W, 12, 1), 0, "1234567", true, 9, 9},
+      {1234567, Spec(FORMAT_COMMA | FORMAT_ZERO_PAD | kW, 12, 1), 0, "1234567", true, 9, 9},
       {1234, Spec(FORMAT_COMMA | FORMAT_PRECISION_GIVEN, 0, 8), 0, "1234", true, 5, 5},
       {0xFFFFFFFF, Spec(FORMAT_HEX | FORMAT_COMMA), 0, "FFFFFFFF", false, 8, 8},
       {~0ull, Spec(FORMAT_HEX | FORMAT_LONG), 0, "FFFFFFFFFFFFFFFF", false, 16, 16},
       {~0ull, Spec(FORMAT_UNSIGNED | FORMAT_LONG), 0, "18446744073709551615", false, 20, 20},
       {1ull << 63, Spec(FORMAT_LONG), '-', "9223372036854775808", false, 20, 20},
-      {42, Spec(FORMAT_ZERO_PAD | W | FORMAT_LEFT, 6), 0, "42", false, 2, 2},
+      {42, Spec(FORMAT_ZERO_PAD | kW | FORMAT_LEFT, 6), 0, "42", false, 2, 2},
       {42, Spec(FORMAT_PLUS | FORMAT_PRECISION_GIVEN, 0, FORMAT_COUNT_MAX), '+', "42", false, 3, FORMAT_COUNT_MAX},
   };
   for (const Case &c : cases) {

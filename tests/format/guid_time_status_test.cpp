@@ -28,7 +28,10 @@ std::string Registry(const EFI_GUID &g) {
 
 TEST(FormatGuid, PrintsTheRegistryFormAtAnyAlignment) {
   EXPECT_EQ(RunFormat("%g", {Ptr(&PAGE_GUID)}).text, "DBB34835-1A17-4F04-B00F-57DBA4D13C98");
-  const EFI_GUID guids[] = {PAGE_GUID, I2C_BUS_VENDOR_GUID, MEMORY_INFO_PROTOCOL_GUID, EFI_HII_STRING_PROTOCOL_GUID,
+  const EFI_GUID guids[] = {PAGE_GUID,
+                            I2C_BUS_VENDOR_GUID,
+                            MEMORY_INFO_PROTOCOL_GUID,
+                            EFI_HII_STRING_PROTOCOL_GUID,
                             EFI_GUID{0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}},
                             EFI_GUID{0xFFFFFFFF, 0xFFFF, 0xFFFF, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}}};
   alignas(16) std::array<unsigned char, 40> bytes{};

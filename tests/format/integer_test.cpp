@@ -48,7 +48,7 @@ TEST(FormatInteger, CommaGroupsDecimalDigits) {
       {"%,d", {123}, "123"},
       {"%,d", {1000}, "1,000"},
       {"%,d", {0}, "0"},
-      {"%,.0d", {0}, "0"},        // precision is forced to 1
+      {"%,.0d", {0}, "0"},  // precision is forced to 1
       {"%,.8d", {1234}, "1,234"},
       {"%0,8d", {1234}, "   1,234"},
       {"%-,8d|", {1234}, "1,234   |"},
@@ -108,8 +108,8 @@ TEST(FormatInteger, AgreesWithTheCLibraryOnTheirCommonGround) {
   const std::vector<std::string> flag_sets = {"", "-", "+", " ", "0", "-+", "+0", " 0", "-0", "- "};
   const std::vector<std::string> widths = {"", "1", "5", "12", "25"};
   const std::vector<std::string> precisions = {"", ".0", ".1", ".3", ".12", ".22"};
-  const std::vector<INT64> values = {0, 1, -1, 7, -42, 1000, 65535, INT_MAX, INT_MIN, INT64_MAX, INT64_MIN,
-                                     0x123456789ALL};
+  const std::vector<INT64> values = {0,     1,       -1,      7,         -42,       1000,
+                                     65535, INT_MAX, INT_MIN, INT64_MAX, INT64_MIN, 0x123456789ALL};
   int compared = 0;
   for (const std::string &flags : flag_sets) {
     for (const std::string &width : widths) {

@@ -32,7 +32,7 @@ TEST(FormatText, EightBitText) {
       {"%.a", {Ptr(kAbc)}, "a"},  // '.' alone keeps the precision at 1
       {"%.*a", {2, Ptr(kAbc)}, "ab"},
       {"%06a", {Ptr(kAbc)}, "   abc"},  // texts pad with spaces only
-      {"%0a|", {Ptr("")}, "|"},           // a string's field is its length, even when empty
+      {"%0a|", {Ptr("")}, "|"},         // a string's field is its length, even when empty
       {"%3a|", {Ptr("")}, "   |"},
       {"%+ ,la", {Ptr(kAbc)}, "abc"},
       {"%a | (Raw Value: %d)", {Ptr("8 GiB (Hive)"), 6}, "8 GiB (Hive) | (Raw Value: 6)"},
@@ -52,7 +52,7 @@ TEST(FormatText, SixteenBitText) {
       {"%-5s|", {Ptr(kWideAbc)}, "abc  |"},
       {"%s", {Ptr(u"")}, ""},
       {"%0s|", {Ptr(u"")}, "|"},
-      {"%s", {Ptr(high)}, "\x41\xAC\x41"},  // low 8 bits of each unit
+      {"%s", {Ptr(high)}, "\x41\xAC\x41"},   // low 8 bits of each unit
       {"%s", {Ptr(low_byte_zero)}, "a?b?"},  // a zero low byte would end the text
   });
 }

@@ -30,7 +30,8 @@ TEST(FormatTruncation, EverySizeStoresThePrefixOfTheFullOutput) {
       {"%16p %8X %x", {0xBEEF, 0xA, 0xFFFFFFFF}, "000000000000BEEF 0000000A FFFFFFFF"},
       {"%.8a|%-10.3s|", {Ptr("abc"), Ptr(u"wxyz")}, "     abc|wxy       |"},
       {"%s|%S", {Ptr(u"PD v2.1"), Ptr(u"\u0100x")}, "PD v2.1|?x"},
-      {"%g %t %r %r %r", {Ptr(&PAGE_GUID), Ptr(&kTime), 0, 0x800000000000000Eull, 6},
+      {"%g %t %r %r %r",
+       {Ptr(&PAGE_GUID), Ptr(&kTime), 0, 0x800000000000000Eull, 6},
        "DBB34835-1A17-4F04-B00F-57DBA4D13C98 03/07/2024  09:05 Success Not Found 00000006"},
       {"a\r\nb\n\rc\rd\n", {}, "a\r\nb\r\nc\rd\r\n"},
       {"%5%%c%c%7", {'x', 0}, "    %x        "},
@@ -53,8 +54,8 @@ TEST(FormatTruncation, DirectivesAfterTheCutTakeNoArguments) {
       {"%d%d%d", {1, 2, 3}, "12", 3, 2},
       {"%d%d%d", {1, 2, 3}, "", 1, 0},
       {"%d%d%d", {1, 2, 3}, "123", 4, 3},
-      {"%5d%d", {1, 2}, "  ", 3, 1},  // cut inside the padding of the first
-      {"ab%*d", {3, 9}, "ab", 3, 0},  // the cut falls before the directive
+      {"%5d%d", {1, 2}, "  ", 3, 1},   // cut inside the padding of the first
+      {"ab%*d", {3, 9}, "ab", 3, 0},   // the cut falls before the directive
       {"ab%*d", {3, 9}, "ab ", 4, 2},  // the '*' and the value both go
       {"%g%d", {Ptr(&PAGE_GUID), 4}, "DBB34835-", 10, 1},
   });

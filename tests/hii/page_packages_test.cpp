@@ -92,8 +92,8 @@ std::vector<UINT16> Fields16(const IfrRecord &record, size_t first, size_t count
   return fields;
 }
 
-constexpr UINT8 FORM_SET = 0x0E, DEFAULTSTORE = 0x5C, FORM = 0x01, SUBTITLE = 0x02, TEXT = 0x03, SUPPRESS_IF = 0x0A,
-                UINT64_OP = 0x45, EQUAL = 0x2F, END = 0x29;
+constexpr UINT8 kFormSet = 0x0E, kDefaultStore = 0x5C, kForm = 0x01, kSubtitle = 0x02, kText = 0x03, kSuppressIf = 0x0A,
+                kUint64 = 0x45, kEqual = 0x2F, kEnd = 0x29;
 
 TEST(PagePackageArrays, LengthFieldsAndPackageHeaders) {
   struct Case {
@@ -125,26 +125,26 @@ TEST(PageFormPackage, EveryRecordAtItsOffsetWithItsFields) {
   };
   // clang-format off
   const std::vector<Expected> table = {
-      {4, FORM_SET, 39, 1, {2, 3}}, {43, DEFAULTSTORE, 6, 0, {0, 0}}, {49, DEFAULTSTORE, 6, 0, {0, 1}},
-      {55, FORM, 6, 1, {0x2000, 4}}, {61, SUBTITLE, 7, 1, {5, 0}}, {68, END, 2, 0, {}},
-      {70, SUBTITLE, 7, 1, {7, 0}}, {77, END, 2, 0, {}}, {79, TEXT, 8, 0, {35, 5, 36}},
-      {87, TEXT, 8, 0, {37, 5, 38}}, {95, TEXT, 8, 0, {8, 5, 9}}, {103, SUPPRESS_IF, 2, 1, {}},
-      {105, UINT64_OP, 10, 1, {0}}, {115, UINT64_OP, 10, 0, {0}}, {125, EQUAL, 2, 0, {}},
-      {127, END, 2, 0, {}}, {129, TEXT, 8, 0, {12, 5, 13}}, {137, END, 2, 0, {}},
-      {139, TEXT, 8, 0, {10, 5, 11}}, {147, SUPPRESS_IF, 2, 1, {}}, {149, UINT64_OP, 10, 1, {0}},
-      {159, UINT64_OP, 10, 0, {0}}, {169, EQUAL, 2, 0, {}}, {171, END, 2, 0, {}},
-      {173, TEXT, 8, 0, {14, 5, 15}}, {181, END, 2, 0, {}}, {183, TEXT, 8, 0, {16, 5, 17}},
-      {191, SUBTITLE, 7, 1, {5, 0}}, {198, END, 2, 0, {}}, {200, SUBTITLE, 7, 1, {18, 0}},
-      {207, END, 2, 0, {}}, {209, TEXT, 8, 0, {19, 5, 20}}, {217, TEXT, 8, 0, {21, 5, 22}},
-      {225, TEXT, 8, 0, {23, 5, 24}}, {233, TEXT, 8, 0, {25, 5, 26}}, {241, TEXT, 8, 0, {27, 5, 28}},
-      {249, TEXT, 8, 0, {29, 5, 30}}, {257, TEXT, 8, 0, {31, 5, 32}}, {265, SUPPRESS_IF, 2, 1, {}},
-      {267, UINT64_OP, 10, 1, {0}}, {277, UINT64_OP, 10, 0, {0}}, {287, EQUAL, 2, 0, {}},
-      {289, END, 2, 0, {}}, {291, TEXT, 8, 0, {33, 5, 34}}, {299, END, 2, 0, {}},
-      {301, SUBTITLE, 7, 1, {5, 0}}, {308, END, 2, 0, {}}, {310, SUBTITLE, 7, 1, {39, 0}},
-      {317, END, 2, 0, {}}, {319, TEXT, 8, 0, {40, 5, 41}}, {327, TEXT, 8, 0, {42, 5, 43}},
-      {335, TEXT, 8, 0, {44, 5, 45}}, {343, TEXT, 8, 0, {46, 5, 47}}, {351, SUBTITLE, 7, 1, {5, 0}},
-      {358, END, 2, 0, {}}, {360, SUBTITLE, 7, 1, {5, 0}}, {367, END, 2, 0, {}},
-      {369, SUBTITLE, 7, 1, {6, 0}}, {376, END, 2, 0, {}}, {378, END, 2, 0, {}}, {380, END, 2, 0, {}},
+      {4, kFormSet, 39, 1, {2, 3}}, {43, kDefaultStore, 6, 0, {0, 0}}, {49, kDefaultStore, 6, 0, {0, 1}},
+      {55, kForm, 6, 1, {0x2000, 4}}, {61, kSubtitle, 7, 1, {5, 0}}, {68, kEnd, 2, 0, {}},
+      {70, kSubtitle, 7, 1, {7, 0}}, {77, kEnd, 2, 0, {}}, {79, kText, 8, 0, {35, 5, 36}},
+      {87, kText, 8, 0, {37, 5, 38}}, {95, kText, 8, 0, {8, 5, 9}}, {103, kSuppressIf, 2, 1, {}},
+      {105, kUint64, 10, 1, {0}}, {115, kUint64, 10, 0, {0}}, {125, kEqual, 2, 0, {}},
+      {127, kEnd, 2, 0, {}}, {129, kText, 8, 0, {12, 5, 13}}, {137, kEnd, 2, 0, {}},
+      {139, kText, 8, 0, {10, 5, 11}}, {147, kSuppressIf, 2, 1, {}}, {149, kUint64, 10, 1, {0}},
+      {159, kUint64, 10, 0, {0}}, {169, kEqual, 2, 0, {}}, {171, kEnd, 2, 0, {}},
+      {173, kText, 8, 0, {14, 5, 15}}, {181, kEnd, 2, 0, {}}, {183, kText, 8, 0, {16, 5, 17}},
+      {191, kSubtitle, 7, 1, {5, 0}}, {198, kEnd, 2, 0, {}}, {200, kSubtitle, 7, 1, {18, 0}},
+      {207, kEnd, 2, 0, {}}, {209, kText, 8, 0, {19, 5, 20}}, {217, kText, 8, 0, {21, 5, 22}},
+      {225, kText, 8, 0, {23, 5, 24}}, {233, kText, 8, 0, {25, 5, 26}}, {241, kText, 8, 0, {27, 5, 28}},
+      {249, kText, 8, 0, {29, 5, 30}}, {257, kText, 8, 0, {31, 5, 32}}, {265, kSuppressIf, 2, 1, {}},
+      {267, kUint64, 10, 1, {0}}, {277, kUint64, 10, 0, {0}}, {287, kEqual, 2, 0, {}},
+      {289, kEnd, 2, 0, {}}, {291, kText, 8, 0, {33, 5, 34}}, {299, kEnd, 2, 0, {}},
+      {301, kSubtitle, 7, 1, {5, 0}}, {308, kEnd, 2, 0, {}}, {310, kSubtitle, 7, 1, {39, 0}},
+      {317, kEnd, 2, 0, {}}, {319, kText, 8, 0, {40, 5, 41}}, {327, kText, 8, 0, {42, 5, 43}},
+      {335, kText, 8, 0, {44, 5, 45}}, {343, kText, 8, 0, {46, 5, 47}}, {351, kSubtitle, 7, 1, {5, 0}},
+      {358, kEnd, 2, 0, {}}, {360, kSubtitle, 7, 1, {5, 0}}, {367, kEnd, 2, 0, {}},
+      {369, kSubtitle, 7, 1, {6, 0}}, {376, kEnd, 2, 0, {}}, {378, kEnd, 2, 0, {}}, {380, kEnd, 2, 0, {}},
   };
   // clang-format on
   const std::vector<IfrRecord> records = ParseIfr(FormPackage());
@@ -160,21 +160,21 @@ TEST(PageFormPackage, EveryRecordAtItsOffsetWithItsFields) {
     EXPECT_EQ(got.scope, want.scope);
     std::vector<UINT64> fields;
     switch (got.opcode) {
-      case FORM_SET:
+      case kFormSet:
         for (UINT16 f : Fields16(got, 18, 2)) fields.push_back(f);
         break;
-      case DEFAULTSTORE:
-      case FORM:
+      case kDefaultStore:
+      case kForm:
         for (UINT16 f : Fields16(got, 2, 2)) fields.push_back(f);
         break;
-      case SUBTITLE:
+      case kSubtitle:
         for (UINT16 f : Fields16(got, 2, 2)) fields.push_back(f);
         EXPECT_EQ(got.bytes[6], 0x00) << "subtitle flags";
         break;
-      case TEXT:
+      case kText:
         for (UINT16 f : Fields16(got, 2, 3)) fields.push_back(f);
         break;
-      case UINT64_OP:
+      case kUint64:
         fields.push_back(Le32(&got.bytes[2]) | (UINT64{Le32(&got.bytes[6])} << 32));
         break;
       default:
@@ -199,7 +199,7 @@ TEST(PageFormPackage, ScopesBalanceAndTheLastTwoEndsCloseFormAndFormSet) {
   std::vector<UINT8> open;
   std::vector<UINT8> closed_by_last_two;
   for (size_t i = 0; i < records.size(); ++i) {
-    if (records[i].opcode == END) {
+    if (records[i].opcode == kEnd) {
       ASSERT_FALSE(open.empty()) << "END without scope at " << records[i].offset;
       if (i + 2 >= records.size()) {
         closed_by_last_two.push_back(open.back());
@@ -213,7 +213,7 @@ TEST(PageFormPackage, ScopesBalanceAndTheLastTwoEndsCloseFormAndFormSet) {
     }
   }
   EXPECT_TRUE(open.empty());
-  EXPECT_EQ(closed_by_last_two, (std::vector<UINT8>{FORM, FORM_SET}));
+  EXPECT_EQ(closed_by_last_two, (std::vector<UINT8>{kForm, kFormSet}));
   EXPECT_EQ(records.back().offset + records.back().length, package.size()) << "no trailing bytes";
 }
 
@@ -302,16 +302,16 @@ TEST(PageStringPackage, FormReferencesOnlyIdsOneToFortySeven) {
   for (const IfrRecord &record : ParseIfr(FormPackage())) {
     std::vector<UINT16> ids;
     switch (record.opcode) {
-      case FORM_SET:
+      case kFormSet:
         ids = Fields16(record, 18, 2);
         break;
-      case FORM:
+      case kForm:
         ids = {Le16(&record.bytes[4])};
         break;
-      case SUBTITLE:
+      case kSubtitle:
         ids = {Le16(&record.bytes[2])};
         break;  // its help is 0: no string
-      case TEXT:
+      case kText:
         ids = Fields16(record, 2, 3);
         break;
       default:
@@ -359,9 +359,9 @@ TEST(PageStringIds, NamesMatchTheRowsOfTheForm) {
   std::map<UINT16, UINT16> value_of_prompt;
   std::set<UINT16> subtitles;
   for (const IfrRecord &record : ParseIfr(FormPackage())) {
-    if (record.opcode == TEXT) {
+    if (record.opcode == kText) {
       value_of_prompt[Le16(&record.bytes[2])] = Le16(&record.bytes[6]);
-    } else if (record.opcode == SUBTITLE) {
+    } else if (record.opcode == kSubtitle) {
       subtitles.insert(Le16(&record.bytes[2]));
     }
   }
@@ -390,7 +390,7 @@ TEST(PageStringIds, ValueSlotsAreTheRowValuesStartUpFills) {
   const std::vector<StringBlock> strings = ParseStringBlocks(StringPackage(), &end);
   std::set<EFI_STRING_ID> values;
   for (const IfrRecord &record : ParseIfr(FormPackage())) {
-    if (record.opcode == TEXT) {
+    if (record.opcode == kText) {
       values.insert(Le16(&record.bytes[6]));
     }
   }

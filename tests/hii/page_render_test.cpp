@@ -221,9 +221,9 @@ TEST(PageRenderer, JsonStaysValidForTextThatIsNotUnicode) {
   };
   const ByteCase byte_cases[] = {
       {"1.4\xFF", "1.4" + r},
-      {"1.\xC3", "1." + r},                // truncated sequence
-      {"\xC0\xAF", r + r},                 // overlong '/'
-      {"\xED\xA0\x80", r + r + r},          // an encoded surrogate
+      {"1.\xC3", "1." + r},         // truncated sequence
+      {"\xC0\xAF", r + r},          // overlong '/'
+      {"\xED\xA0\x80", r + r + r},  // an encoded surrogate
   };
   for (const ByteCase &c : byte_cases) {
     sim::PageModel page;

@@ -14,8 +14,8 @@ namespace {
 using sim::Pl011Model;
 using sim::RegisterAccess;
 
-constexpr UINTN CR = Pl011Model::kUARTCR, LCR_H = Pl011Model::kUARTLCR_H, IBRD = Pl011Model::kUARTIBRD,
-                FBRD = Pl011Model::kUARTFBRD, FR = Pl011Model::kUARTFR, ECR = Pl011Model::kUARTRSR;
+constexpr UINTN kCR = Pl011Model::kUARTCR, kLCRH = Pl011Model::kUARTLCRH, kIBRD = Pl011Model::kUARTIBRD,
+                kFBRD = Pl011Model::kUARTFBRD, kFR = Pl011Model::kUARTFR, kECR = Pl011Model::kUARTRSR;
 
 RegisterAccess Rd(UINTN offset, UINT32 value, std::uint64_t repeat = 1) {
   return RegisterAccess{false, CONSOLE_UART_BASE + offset, value, repeat};
@@ -26,8 +26,8 @@ RegisterAccess Wr(UINTN offset, UINT32 value) { return RegisterAccess{true, CONS
 constexpr UINT32 kBusy = Pl011Model::kRXFE | Pl011Model::kBUSY;
 constexpr UINT32 kEmpty = Pl011Model::kRXFE | Pl011Model::kTXFE;
 
-const std::vector<RegisterAccess> kProgramWrites = {Wr(CR, 0),       Wr(IBRD, 0x36), Wr(FBRD, 0x10),
-                                                    Wr(LCR_H, 0x70), Wr(ECR, 0),     Wr(CR, 0x301)};
+const std::vector<RegisterAccess> kProgramWrites = {Wr(kCR, 0),      Wr(kIBRD, 0x36), Wr(kFBRD, 0x10),
+                                                    Wr(kLCRH, 0x70), Wr(kECR, 0),     Wr(kCR, 0x301)};
 
 std::vector<RegisterAccess> Then(std::vector<RegisterAccess> head, const std::vector<RegisterAccess> &tail) {
   head.insert(head.end(), tail.begin(), tail.end());
@@ -57,22 +57,32 @@ struct Scenario {
 
 TEST_F(ConsoleUartTest, AccessSequencesMatchTheConfiguredTestAndReprogramming) {
   const Scenario scenarios[] = {
-      {"already configured: four reads, no write", 0x301, 0x70, 0x36, 0x10, 0,
-       {Rd(CR, 0x301), Rd(LCR_H, 0x70), Rd(IBRD, 0x36), Rd(FBRD, 0x10)}},
-      {"enabled with TX and RX off still counts as configured", 0x001, 0x70, 0x36, 0x10, 0,
-       {Rd(CR, 0x001), Rd(LCR_H, 0x70), Rd(IBRD, 0x36), Rd(FBRD, 0x10)}},
+      {"already configured: four reads, no write",
+       0x301,
+       0x70,
+       0x36,
+       0x10,
+       0,
+       {Rd(kCR, 0x301), Rd(kLCRH, 0x70), Rd(kIBRD, 0x36), Rd(kFBRD, 0x10)}},
+      {"enabled with TX and RX off still counts as configured",
+       0x001,
+       0x70,
+       0x36,
+       0x10,
+       0,
+       {Rd(kCR, 0x001), Rd(kLCRH, 0x70), Rd(kIBRD, 0x36), Rd(kFBRD, 0x10)}},
       {"disabled: only CR read, then drain and reprogram", 0x300, 0x70, 0x36, 0x10, 0,
-       Then({Rd(CR, 0x300), Rd(FR, kEmpty)}, kProgramWrites)},
+       Then({Rd(kCR, 0x300), Rd(kFR, kEmpty)}, kProgramWrites)},
       {"break set: divisors not read", 0x301, 0x71, 0x36, 0x10, 0,
-       Then({Rd(CR, 0x301), Rd(LCR_H, 0x71), Rd(FR, kEmpty)}, kProgramWrites)},
+       Then({Rd(kCR, 0x301), Rd(kLCRH, 0x71), Rd(kFR, kEmpty)}, kProgramWrites)},
       {"FIFOs off: divisors not read", 0x301, 0x60, 0x36, 0x10, 0,
-       Then({Rd(CR, 0x301), Rd(LCR_H, 0x60), Rd(FR, kEmpty)}, kProgramWrites)},
+       Then({Rd(kCR, 0x301), Rd(kLCRH, 0x60), Rd(kFR, kEmpty)}, kProgramWrites)},
       {"wrong integer divisor", 0x301, 0x70, 0x1A, 0x10, 0,
-       Then({Rd(CR, 0x301), Rd(LCR_H, 0x70), Rd(IBRD, 0x1A), Rd(FR, kEmpty)}, kProgramWrites)},
+       Then({Rd(kCR, 0x301), Rd(kLCRH, 0x70), Rd(kIBRD, 0x1A), Rd(kFR, kEmpty)}, kProgramWrites)},
       {"wrong fractional divisor", 0x301, 0x70, 0x36, 0x11, 0,
-       Then({Rd(CR, 0x301), Rd(LCR_H, 0x70), Rd(IBRD, 0x36), Rd(FBRD, 0x11), Rd(FR, kEmpty)}, kProgramWrites)},
+       Then({Rd(kCR, 0x301), Rd(kLCRH, 0x70), Rd(kIBRD, 0x36), Rd(kFBRD, 0x11), Rd(kFR, kEmpty)}, kProgramWrites)},
       {"drain waits for TXFE", 0x000, 0, 0, 0, 5,
-       Then({Rd(CR, 0), Rd(FR, kBusy, 5), Rd(FR, kEmpty)}, kProgramWrites)},
+       Then({Rd(kCR, 0), Rd(kFR, kBusy, 5), Rd(kFR, kEmpty)}, kProgramWrites)},
   };
   for (const Scenario &s : scenarios) {
     SCOPED_TRACE(s.name);
@@ -104,7 +114,7 @@ TEST_F(ConsoleUartTest, DrainWaitIsBoundedWhenTheFifoNeverEmpties) {
   uart_.SetDrainAfterPolls(Pl011Model::kNeverDrains);
   InitConsoleUart();
   EXPECT_EQ(uart_.FlagReads(), CONSOLE_UART_DRAIN_POLL_LIMIT);
-  EXPECT_EQ(bus_.Log(), Then({Rd(CR, 0), Rd(FR, kBusy, CONSOLE_UART_DRAIN_POLL_LIMIT)}, kProgramWrites));
+  EXPECT_EQ(bus_.Log(), Then({Rd(kCR, 0), Rd(kFR, kBusy, CONSOLE_UART_DRAIN_POLL_LIMIT)}, kProgramWrites));
 }
 
 TEST_F(ConsoleUartTest, DrainThatCompletesOnTheLastAllowedPollStillCounts) {
@@ -112,8 +122,8 @@ TEST_F(ConsoleUartTest, DrainThatCompletesOnTheLastAllowedPollStillCounts) {
   uart_.SetDrainAfterPolls(CONSOLE_UART_DRAIN_POLL_LIMIT - 1);
   InitConsoleUart();
   EXPECT_EQ(uart_.FlagReads(), CONSOLE_UART_DRAIN_POLL_LIMIT);
-  EXPECT_EQ(bus_.Log(), Then({Rd(CR, 0), Rd(FR, kBusy, CONSOLE_UART_DRAIN_POLL_LIMIT - 1), Rd(FR, kEmpty)},
-                             kProgramWrites));
+  EXPECT_EQ(bus_.Log(),
+            Then({Rd(kCR, 0), Rd(kFR, kBusy, CONSOLE_UART_DRAIN_POLL_LIMIT - 1), Rd(kFR, kEmpty)}, kProgramWrites));
 }
 
 }  // namespace

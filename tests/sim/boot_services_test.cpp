@@ -21,9 +21,7 @@ const PathWithEnd kPath = {{{HARDWARE_DEVICE_PATH, HW_VENDOR_DP, {20, 0}}, PAGE_
 
 class BootServicesTest : public testing::Test {
  protected:
-  void TearDown() override {
-    EXPECT_EQ(p_.pool().LiveCount(), 0u) << p_.pool().LeakReport();
-  }
+  void TearDown() override { EXPECT_EQ(p_.pool().LiveCount(), 0u) << p_.pool().LeakReport(); }
   sim::Platform p_;
   EFI_BOOT_SERVICES *bs_ = p_.BootServices();
   int a_ = 0, b_ = 0;

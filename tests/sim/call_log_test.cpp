@@ -12,9 +12,8 @@ TEST(CallLog, PatternsMatchWholeNamesOrPrefixes) {
     bool matches;
   };
   const Case cases[] = {
-      {"*", "BS.AllocatePool", true},         {"BS.*", "BS.FreePool", true},
-      {"BS.*", "HII.SetString", false},       {"BS.FreePool", "BS.FreePool", true},
-      {"BS.FreePool", "BS.FreePoolX", false}, {"HII.Set*", "HII.SetString", true},
+      {"*", "BS.AllocatePool", true},       {"BS.*", "BS.FreePool", true},          {"BS.*", "HII.SetString", false},
+      {"BS.FreePool", "BS.FreePool", true}, {"BS.FreePool", "BS.FreePoolX", false}, {"HII.Set*", "HII.SetString", true},
   };
   for (const Case &c : cases) {
     EXPECT_EQ(sim::CallLog::Matches(c.pattern, c.service), c.matches) << c.pattern << " vs " << c.service;

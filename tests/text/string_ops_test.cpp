@@ -42,18 +42,18 @@ TEST(CompareAsciiN, ReturnsTheDifferenceOfTheLastPairCompared) {
     INTN expected;
   };
   const Case cases[] = {
-      {"abc", "xyz", 0, 0},                 // length 0 reads nothing
-      {"x-UEFI", "x-UEFI", 6, 0},           // exact prefix
-      {"x-UEFI-ns", "x-UEFI", 6, 0},        // longer text with the prefix
-      {"x-UEF", "x-UEFI", 6, -0x49},        // shorter: 0 - 'I'
-      {"X-UEFI", "x-UEFI", 6, 'X' - 'x'},   // case-sensitive
-      {"en-US", "x-UEFI", 6, 'e' - 'x'},    // first byte differs
-      {"x-U", "x-UEFI", 6, -'E'},           // only a beginning of the prefix
-      {"x-UEFI", "x-U", 6, 'E'},            // the second text ends first
-      {"abcd", "abce", 3, 0},               // difference beyond length
+      {"abc", "xyz", 0, 0},                // length 0 reads nothing
+      {"x-UEFI", "x-UEFI", 6, 0},          // exact prefix
+      {"x-UEFI-ns", "x-UEFI", 6, 0},       // longer text with the prefix
+      {"x-UEF", "x-UEFI", 6, -0x49},       // shorter: 0 - 'I'
+      {"X-UEFI", "x-UEFI", 6, 'X' - 'x'},  // case-sensitive
+      {"en-US", "x-UEFI", 6, 'e' - 'x'},   // first byte differs
+      {"x-U", "x-UEFI", 6, -'E'},          // only a beginning of the prefix
+      {"x-UEFI", "x-U", 6, 'E'},           // the second text ends first
+      {"abcd", "abce", 3, 0},              // difference beyond length
       {"abcd", "abce", 4, 'd' - 'e'},
-      {"\xFF", "\x01", 1, 0xFF - 0x01},     // bytes are unsigned
-      {"", "", 5, 0},                       // both end together
+      {"\xFF", "\x01", 1, 0xFF - 0x01},  // bytes are unsigned
+      {"", "", 5, 0},                    // both end together
   };
   for (const Case &c : cases) {
     EXPECT_EQ(CompareAsciiN(c.first, c.second, c.length), c.expected)
@@ -70,10 +70,10 @@ TEST(CompareWide, ReturnsTheDifferenceOfTheFirstUnequalUnits) {
   const Case cases[] = {
       {u"Vemko Tarsa Q4M", u"Vemko Tarsa Q4M", 0},
       {u"Vemko Tarsa Q4L", u"Vemko Tarsa Q4M", 'L' - 'M'},
-      {u"Vemko Tarsa Q4", u"Vemko Tarsa Q4M", -'M'},     // first is a prefix of second
-      {u"Vemko Tarsa Q4Mx", u"Vemko Tarsa Q4M", 'x'},    // second is a prefix of first
+      {u"Vemko Tarsa Q4", u"Vemko Tarsa Q4M", -'M'},   // first is a prefix of second
+      {u"Vemko Tarsa Q4Mx", u"Vemko Tarsa Q4M", 'x'},  // second is a prefix of first
       {u"vemko Tarsa Q4M", u"Vemko Tarsa Q4M", 'v' - 'V'},
-      {u"\xFFFF", u"\x0001", 0xFFFF - 1},               // units are unsigned
+      {u"\xFFFF", u"\x0001", 0xFFFF - 1},  // units are unsigned
       {u"", u"\xFFFF", -0xFFFF},
   };
   for (const Case &c : cases) {

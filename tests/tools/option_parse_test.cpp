@@ -23,7 +23,7 @@ struct FactCase {
 
 // One case per option (at least), each checking the field it must set.
 const std::vector<FactCase> &FactCases() {
-  static const std::vector<FactCase> cases = {
+  static const std::vector<FactCase> kCases = {
       {{"--help"}, [](const Options &o) { EXPECT_TRUE(o.help); }},
       {{"-h"}, [](const Options &o) { EXPECT_TRUE(o.help); }},
       {{"--version"}, [](const Options &o) { EXPECT_TRUE(o.version); }},
@@ -132,7 +132,7 @@ const std::vector<FactCase> &FactCases() {
        }},
       {{"--list-faults"}, [](const Options &o) { EXPECT_TRUE(o.list_faults); }},
   };
-  return cases;
+  return kCases;
 }
 
 TEST(ParseOptions, EachOptionSetsItsField) {
@@ -161,8 +161,8 @@ TEST(ParseOptions, NoOptionRunsTheDocumentedDefaultBoard) {
     UINT32 component;
     std::u16string text;
   } firmware[] = {
-      {FIRMWARE_COMPONENT_SE, u"1.4.2"},  {FIRMWARE_COMPONENT_PBL, u"2.0.1"},   {FIRMWARE_COMPONENT_ATF, u"2.9.0"},
-      {FIRMWARE_COMPONENT_PM, u"1.1.0"},  {FIRMWARE_COMPONENT_TEE, u"3.19.0"},  {FIRMWARE_COMPONENT_UEFI, u"2024.03"},
+      {FIRMWARE_COMPONENT_SE, u"1.4.2"},   {FIRMWARE_COMPONENT_PBL, u"2.0.1"},  {FIRMWARE_COMPONENT_ATF, u"2.9.0"},
+      {FIRMWARE_COMPONENT_PM, u"1.1.0"},   {FIRMWARE_COMPONENT_TEE, u"3.19.0"}, {FIRMWARE_COMPONENT_UEFI, u"2024.03"},
       {FIRMWARE_COMPONENT_STMM, u"1.0.3"},
   };
   for (const auto &f : firmware) {

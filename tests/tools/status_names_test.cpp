@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: BSD-2-Clause-Patent
 // Status names both ways, and the exit code each status gives.
-#include "tools/status_names.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "tools/status_names.h"
 
 namespace {
 
