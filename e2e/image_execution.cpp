@@ -2,6 +2,7 @@
 #include "e2e/image_execution.h"
 
 #include "e2e/console_line.h"
+#include "e2e/same_guid.h"
 
 struct EFI_CONFIGURATION_TABLE {
   EFI_GUID VendorGuid;
@@ -26,20 +27,9 @@ UINT32 ReadU32(const UINT8 *Bytes) {
   return Bytes[0] | Bytes[1] << 8 | Bytes[2] << 16 | static_cast<UINT32>(Bytes[3]) << 24;
 }
 
-bool SameGuid(const EFI_GUID &Left, const EFI_GUID &Right) {
-  const auto *LeftBytes = reinterpret_cast<const UINT8 *>(&Left);
-  const auto *RightBytes = reinterpret_cast<const UINT8 *>(&Right);
-  for (UINTN Index = 0; Index < sizeof(EFI_GUID); ++Index) {
-    if (LeftBytes[Index] != RightBytes[Index]) {
-      return false;
-    }
-  }
-  return true;
-}
-
 const UINT8 *FindTable(const EFI_SYSTEM_TABLE *SystemTable) {
   for (UINTN Index = 0; Index < SystemTable->NumberOfTableEntries; ++Index) {
-    if (SameGuid(SystemTable->ConfigurationTable[Index].VendorGuid, EFI_IMAGE_SECURITY_DATABASE_GUID)) {
+    if (SameGuid(&SystemTable->ConfigurationTable[Index].VendorGuid, EFI_IMAGE_SECURITY_DATABASE_GUID)) {
       return static_cast<const UINT8 *>(SystemTable->ConfigurationTable[Index].VendorTable);
     }
   }

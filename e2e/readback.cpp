@@ -14,6 +14,7 @@
 #include "e2e/readback.h"
 
 #include "e2e/console_line.h"
+#include "e2e/same_guid.h"
 #include "platform/guids.h"
 #include "platform/hii.h"
 
@@ -42,17 +43,6 @@ void *Allocate(UINTN Size) {
     return nullptr;
   }
   return Buffer;
-}
-
-bool SameGuid(const void *Left, const EFI_GUID &Right) {
-  const auto *LeftBytes = static_cast<const UINT8 *>(Left);
-  const auto *RightBytes = reinterpret_cast<const UINT8 *>(&Right);
-  for (UINTN Index = 0; Index < sizeof(EFI_GUID); ++Index) {
-    if (LeftBytes[Index] != RightBytes[Index]) {
-      return false;
-    }
-  }
-  return true;
 }
 
 // Exports one package list into pool memory; null when that fails.

@@ -378,9 +378,12 @@ def missing(paths):
     return None
 
 
-def run_boots(boots, jobs):
-    """Calls every boot (a function returning its Report), `jobs` at once;
-    returns the reports in order, or None when interrupted."""
+def run_boots(ctx, runs, jobs):
+    """Runs every (boot, scenario) pair, each boot given the page its scenario
+    expects, `jobs` at once; returns the reports in order, or None when
+    interrupted."""
+    boots = [functools.partial(boot, ctx, scenario, expected_strings(scenario, ctx.board, ctx.source_ids))
+             for boot, scenario in runs]
     # A ctest timeout or ^C ends the emulators too (each also has its own limit).
     signal.signal(signal.SIGTERM, end_all_sessions)
     signal.signal(signal.SIGINT, end_all_sessions)
@@ -445,9 +448,7 @@ def main():
 
     started = time.monotonic()
     ctx.out.mkdir(parents=True, exist_ok=True)
-    boots = [functools.partial(kind, ctx, scenario, expected_strings(scenario, ctx.board, ctx.source_ids))
-             for scenario in scenarios for kind in kinds]
-    reports = run_boots(boots, args.jobs)
+    reports = run_boots(ctx, [(kind, scenario) for scenario in scenarios for kind in kinds], args.jobs)
     if reports is None:
         return 130
     elapsed = time.monotonic() - started

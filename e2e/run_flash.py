@@ -16,7 +16,6 @@ Exit status: 0 all checks passed, 1 a check failed, 77 the emulator, AAVMF,
 the image tool or a built file is missing (nothing was run)."""
 
 import argparse
-import functools
 import json
 import sys
 import time
@@ -29,7 +28,6 @@ sys.dont_write_bytecode = True  # the run writes into its output directory only
 import flash_boots  # noqa: E402
 import flash_image  # noqa: E402
 import run_e2e  # noqa: E402
-from expected import expected_strings  # noqa: E402
 from qemu_session import AAVMF_CODE, AAVMF_VARS  # noqa: E402
 
 
@@ -69,12 +67,8 @@ def main():
 
     started = time.monotonic()
     ctx.out.mkdir(parents=True, exist_ok=True)
-    boots = []
-    for name in names:
-        case, scenario_name = flash_boots.CASES[name]
-        scenario = scenarios[scenario_name]
-        boots.append(functools.partial(case, ctx, scenario, expected_strings(scenario, ctx.board, ctx.source_ids)))
-    reports = run_e2e.run_boots(boots, args.jobs)
+    runs = [(case, scenarios[scenario]) for case, scenario in (flash_boots.CASES[name] for name in names)]
+    reports = run_e2e.run_boots(ctx, runs, args.jobs)
     if reports is None:
         return 130
     elapsed = time.monotonic() - started

@@ -12,7 +12,6 @@ emulator, the Secure Boot variable store, the test key, a signing tool, the
 image tool or a built file is missing (nothing was run)."""
 
 import argparse
-import functools
 import json
 import sys
 import time
@@ -26,7 +25,6 @@ import flash_image  # noqa: E402
 import run_e2e  # noqa: E402
 import secureboot_boots  # noqa: E402
 import signing  # noqa: E402
-from expected import expected_strings  # noqa: E402
 from qemu_session import AAVMF_CODE, AAVMF_VARS_SECURE_BOOT  # noqa: E402
 from run_flash import FlashContext  # noqa: E402
 
@@ -80,12 +78,8 @@ def main():
     except signing.SigningError as error:
         print("FAILED: signing: %s" % error)
         return 1
-    boots = []
-    for name in names:
-        case, scenario_name = secureboot_boots.CASES[name]
-        scenario = scenarios[scenario_name]
-        boots.append(functools.partial(case, ctx, scenario, expected_strings(scenario, ctx.board, ctx.source_ids)))
-    reports = run_e2e.run_boots(boots, args.jobs)
+    runs = [(case, scenarios[scenario]) for case, scenario in (secureboot_boots.CASES[name] for name in names)]
+    reports = run_e2e.run_boots(ctx, runs, args.jobs)
     if reports is None:
         return 130
     elapsed = time.monotonic() - started
